@@ -1,0 +1,122 @@
+/* veverave: the host services table, the driver's one way to its host.
+ *
+ * The host hands the driver a table of 89 function pointers (slot 0 first)
+ * through mvDLLSetLoaderGlobals. The driver calls only the slots listed in
+ * VV_HOST_SERVICES below; every other slot must still hold a callable
+ * function (a host answers "not supported" there). Integers are 32-bit unless
+ * the signature says otherwise.
+ */
+#ifndef VEVERAVE_HOST_SERVICES_H_
+#define VEVERAVE_HOST_SERVICES_H_
+
+#include <stdint.h>
+
+#include "veverave/abi.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#define VV_HOST_SLOT_COUNT 89
+
+/* The host's number: 14 integer and 8 fraction digits packed two per byte
+ * (high nibble first, most significant first; the low nibble of byte 6 is the
+ * units digit, the high nibble of byte 7 the tenths digit), then a sign byte:
+ * 0x00 positive or zero, 0xFF negative. Every number and date crosses the
+ * boundary in this form. */
+#define VV_BCD_SIZE 12
+#define VV_BCD_INTEGER_DIGITS 14
+#define VV_BCD_FRACTION_DIGITS 8
+#define VV_BCD_SIGN_BYTE 11
+#define VV_BCD_SIGN_NEGATIVE 0xFF
+typedef struct VvBcd {
+  uint8_t b[VV_BCD_SIZE];
+} VvBcd;
+
+/* Generic slot pointer: the table stores every slot in this form; callers
+ * convert to the slot's own type (VvHost_<Name>) before calling. */
+typedef void(VV_CALL* VvHostSlot)(void);
+
+typedef struct VvHostServices {
+  VvHostSlot slot[VV_HOST_SLOT_COUNT];
+} VvHostServices;
+
+/* The slots the driver calls: X(slot, result type, name, parameter list).
+ * This list is the one table of slot numbers and signatures. */
+#define VV_HOST_SERVICES(X)                                                                     \
+  X(8, int16_t, FileOpen, (const char* name, int32_t mode, int32_t* hFile))                    \
+  X(9, int16_t, FileClear, (int32_t hFile))                                                    \
+  X(10, int16_t, FileClose, (int32_t hFile))                                                   \
+  X(12, int16_t, FileErase, (int32_t hFile))                                                   \
+  X(15, int16_t, RecordSave, (int32_t hFile))                                                  \
+  X(16, int16_t, RecordFind, (int32_t hFile, int32_t index, int32_t mode))                     \
+  X(17, int32_t, FieldGetString,                                                               \
+    (int32_t hFile, int32_t field, char* buffer, int32_t offset, int32_t length))              \
+  X(18, int16_t, FieldPutString,                                                               \
+    (int32_t hFile, int32_t field, const char* text, int32_t offset, int32_t length,           \
+     int32_t keepEnd))                                                                         \
+  X(19, void, FieldGetBCD, (int32_t hFile, int32_t field, VvBcd* value))                       \
+  X(20, void, FieldPutBCD, (int32_t hFile, int32_t field, const VvBcd* value))                 \
+  X(30, int16_t, PendingErrorFetch, (int16_t* code, char* text /* >= 256 bytes */))            \
+  X(31, int16_t, ErrorReport, (int16_t error, const char* text /* may be null */))             \
+  X(32, int16_t, ErrorStatus, (void))                                                          \
+  X(33, int16_t, ErrorClear, (void))                                                           \
+  X(35, int16_t, ErrorTake, (void))                                                            \
+  X(36, int16_t, ErrorRaise, (int16_t error))                                                  \
+  X(41, int32_t, AttrGetNumeric, (int32_t hFile, int32_t n1, int32_t n2, int32_t attr))        \
+  X(42, int16_t, AttrGetString,                                                                \
+    (int32_t hFile, int32_t n1, int32_t n2, int32_t attr, char* buffer, int32_t size))         \
+  X(43, int16_t, AttrSetNumeric,                                                               \
+    (int32_t hFile, int32_t n1, int32_t n2, int32_t attr, int32_t value))                      \
+  X(44, int16_t, AttrSetString,                                                                \
+    (int32_t hFile, int32_t n1, int32_t n2, int32_t attr, const char* text))                   \
+  X(48, int16_t, DefFileSet, (int32_t hFile, int32_t hFile2, int32_t zero, const char* path))  \
+  X(51, int32_t, BcdToInt, (const VvBcd* value))                                               \
+  X(52, int16_t, IntToBcd, (int32_t value, VvBcd* out))                                        \
+  X(53, double, BcdToDouble, (const VvBcd* value))                                             \
+  X(54, int16_t, DoubleToBcd, (double value, VvBcd* out))                                      \
+  X(55, int16_t, TextToBcd, (const char* text, VvBcd* out))                                    \
+  X(56, int16_t, BcdToText, (const VvBcd* value, char* buffer, int32_t width, int32_t decimals)) \
+  X(61, int32_t, NameCompare, (int32_t hFile, const char* a, const char* b, int32_t zero))     \
+  X(72, int16_t, BcdAdd, (const VvBcd* a, const VvBcd* b, VvBcd* result))                      \
+  X(74, int16_t, BcdDivide, (const VvBcd* a, const VvBcd* b, VvBcd* result))                   \
+  X(75, int16_t, BcdMultiply, (const VvBcd* a, const VvBcd* b, VvBcd* result))                 \
+  X(76, int16_t, TextOpen, (const char* path, int32_t mode /* 0 read, 1 write */))             \
+  X(77, int16_t, TextClose, (int32_t mode))                                                    \
+  X(78, int32_t, TextRead, (char* keyword, char* value /* each >= 256 bytes */))               \
+  X(79, int16_t, TextWrite, (const char* keyword, const char* value, int32_t code))            \
+  X(80, void*, FileFromHandle, (int32_t hFile))                                                \
+  X(81, int16_t, FileHandleSet, (int32_t hFile, void* record))                                 \
+  X(82, int16_t, FileHandleFree, (int32_t hFile))
+
+/* VV_HOST_SLOT_<Name>: the slot number; VvHost_<Name>: the slot's function type. */
+#define VV_HOST_SLOT_ENUM(slot, ret, name, params) VV_HOST_SLOT_##name = slot,
+enum VvHostSlotNumber { VV_HOST_SERVICES(VV_HOST_SLOT_ENUM) VV_HOST_SLOT_END_ = VV_HOST_SLOT_COUNT };
+#undef VV_HOST_SLOT_ENUM
+#define VV_HOST_SLOT_TYPE(slot, ret, name, params) typedef ret(VV_CALL* VvHost_##name) params;
+VV_HOST_SERVICES(VV_HOST_SLOT_TYPE)
+#undef VV_HOST_SLOT_TYPE
+
+/* Host attributes of file handle 0 that the driver reads (slots 41 and 42). */
+enum VvHostAttribute {
+  VV_HOST_ATTR_LOCK_DELAY = 1,          /* milliseconds between retries of a locked record */
+  VV_HOST_ATTR_LOCK_TIMEOUT = 2,        /* milliseconds before a lock wait gives up; 0 = never */
+  VV_HOST_ATTR_DATA_PATH = 3,           /* data search path: directories separated by ';' */
+  VV_HOST_ATTR_DECIMAL_SEPARATOR = 6,   /* the host's decimal separator character */
+  VV_HOST_ATTR_CREATE_FORBIDDEN = 10,   /* non-zero: the host forbids creating files */
+  VV_HOST_ATTR_STRICT = 14              /* 1: unsupported attribute numbers are reported */
+};
+
+/* Buffer sizes the driver passes to the host. */
+#define VV_HOST_DATA_PATH_SIZE 2048
+#define VV_HOST_ERROR_TEXT_SIZE 256
+#define VV_HOST_TEXT_LINE_SIZE 256
+
+/* The result of NameCompare when the two names are equal the host's way. */
+#define VV_HOST_NAMES_EQUAL 2
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* VEVERAVE_HOST_SERVICES_H_ */
