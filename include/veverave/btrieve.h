@@ -79,14 +79,13 @@ enum BtrOperation {
   BTR_BEGIN_CONCURRENT_TRANSACTION = 1019
 };
 
-/* Biases added to an operation code. */
-enum BtrBias {
-  BTR_BIAS_SINGLE_WAIT = 100,
-  BTR_BIAS_SINGLE_NOWAIT = 200,
-  BTR_BIAS_MULTIPLE_WAIT = 300,
-  BTR_BIAS_MULTIPLE_NOWAIT = 400,
-  BTR_BIAS_NO_RETRY = 500 /* with a concurrent Begin Transaction */
-};
+/* Biases added to an operation code (plain constants, so that an operation
+ * plus a bias is ordinary integer arithmetic). */
+#define BTR_BIAS_SINGLE_WAIT 100
+#define BTR_BIAS_SINGLE_NOWAIT 200
+#define BTR_BIAS_MULTIPLE_WAIT 300
+#define BTR_BIAS_MULTIPLE_NOWAIT 400
+#define BTR_BIAS_NO_RETRY 500 /* with a concurrent Begin Transaction */
 
 /* Open modes, in the key number of Open. */
 enum BtrOpenMode {
