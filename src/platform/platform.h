@@ -36,6 +36,8 @@ inline constexpr std::size_t kMaxPath = 260;
 //   drive: "X:" or empty; dir: everything up to and including the last
 //   separator, or empty; name: the file name without extension; ext: from the
 //   last '.' of the file name on (".INT"), or empty.
+// JoinPath, like _makepath, adds kPathSeparator after a dir that lacks a
+// trailing separator and a '.' before an ext that lacks one.
 struct PathParts {
   std::string drive;
   std::string dir;
@@ -53,6 +55,10 @@ inline bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 // each component resolved case-insensitively when it does not exist under its
 // exact name (a component that exists under no spelling is kept as given, so
 // a file about to be created gets the resolved directory). Identity on Windows.
+// POSIX details: a drive prefix is dropped ("C:\DATA\X" -> "/DATA/X",
+// "C:X" -> "X"); where several entries match a component without regard to
+// ASCII case, the first in byte order wins; once a component exists under no
+// spelling, the rest of the path is kept as given.
 std::string NativePath(std::string_view path);
 
 // Looks fileName up in each directory of dirList (separated by ';'; empty
@@ -60,7 +66,8 @@ std::string NativePath(std::string_view path);
 // first hit wins. When fileName has no extension and defaultExt is given
 // (".INT"), the extension is added. A fileName with a drive or directory is
 // looked up only there. Returns the full path found (directory joined with the
-// file name) or nullopt.
+// file name, made absolute; on POSIX in the spelling found on disk) or
+// nullopt. Only files count, not directories.
 std::optional<std::string> SearchPath(std::string_view dirList, std::string_view fileName,
                                       std::string_view defaultExt = {});
 
@@ -95,9 +102,12 @@ FsResult ReplaceFile(std::string_view from, std::string_view to);
 FsResult CreateDirectory(std::string_view path);
 // Names (not paths) of the files in dir that match pattern, where '*' matches
 // any run of characters and '?' one character, compared case-insensitively.
-// Sorted by name. Empty when dir does not exist.
+// Directories are left out. Sorted by name (bytewise). Empty when dir does
+// not exist.
 std::vector<std::string> ListFiles(std::string_view dir, std::string_view pattern);
-// Full paths of the companion files of a Btrieve file: NAME.^* beside it.
+// Paths of the companion files of a Btrieve file: NAME.^* beside it (name
+// compared case-insensitively), each the given path's drive and directory
+// joined with the file's name; sorted.
 std::vector<std::string> CompanionFiles(std::string_view path);
 // Current directory; a fresh unique directory for tests and tools.
 std::string CurrentDirectory();
@@ -126,7 +136,13 @@ class File {
   virtual bool Truncate(uint64_t size) = 0;
   virtual std::optional<uint64_t> Size() = 0;
   // Locks a byte range against other processes. wait: block until granted;
-  // otherwise false at once when another process holds it.
+  // otherwise false at once when another process holds it. length 0 fails.
+  // POSIX (fcntl record locks): locks belong to the process, so they
+  // serialise processes, not threads or two Files of one process; closing
+  // any File of the same file drops all the process's locks on it; a File
+  // opened kRead gets a shared lock. Windows (LockFileEx): locks belong to
+  // the handle and are mandatory (others' reads and writes of the range fail).
+  // A process that dies loses its locks.
   virtual bool LockRange(uint64_t offset, uint64_t length, bool wait) = 0;
   virtual bool UnlockRange(uint64_t offset, uint64_t length) = 0;
 };
@@ -181,7 +197,9 @@ class Process {
   // Waits for the end; the exit code, or -1 when it was killed by a signal.
   virtual int Wait() = 0;
 };
-// Starts program with args (argv[1..]); nullptr on failure.
+// Starts program with args (argv[1..]); nullptr on failure. A bare name is
+// searched along PATH; on Windows ".exe" is added to a path without an
+// extension. Destroying the object kills and reaps a child not yet waited for.
 std::unique_ptr<Process> SpawnProcess(std::string_view program, const std::vector<std::string>& args);
 
 // ---------------------------------------------------------------- libraries
