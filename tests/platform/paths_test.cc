@@ -1,7 +1,8 @@
 // NativePath, SearchPath, the full, short and long forms.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
+
+#include <filesystem>
+#include <system_error>
 
 #include "platform/platform.h"
 #include "tests/platform/test_util.h"
@@ -16,7 +17,11 @@ using testing::TempDir;
 class CurrentDirectoryGuard {
  public:
   CurrentDirectoryGuard() : saved_(CurrentDirectory()) {}
-  ~CurrentDirectoryGuard() { EXPECT_EQ(chdir(saved_.c_str()), 0); }
+  ~CurrentDirectoryGuard() {
+    std::error_code error;
+    std::filesystem::current_path(saved_, error);
+    EXPECT_FALSE(error);
+  }
 
  private:
   std::string saved_;
@@ -51,7 +56,7 @@ TEST(NativePathTest, PrefersTheExactNameThenTheFirstInByteOrder) {
   ASSERT_EQ(CreateDirectory(tmp / "ab"), FsResult::kOk);
   // Through the platform "AB" is "ab" (as on Windows); only the OS makes both.
   EXPECT_EQ(CreateDirectory(tmp / "AB"), FsResult::kExists);
-  ASSERT_EQ(mkdir((tmp / "AB").c_str(), 0777), 0);
+  ASSERT_TRUE(std::filesystem::create_directory(tmp / "AB"));
   EXPECT_EQ(NativePath(tmp / "ab"), tmp / "ab");
   EXPECT_EQ(NativePath(tmp / "aB"), tmp / "AB");
   EXPECT_EQ(NativePath(tmp / "Ab"), tmp / "AB");
@@ -104,7 +109,7 @@ TEST(SearchPathTest, EmptyListMeansTheCurrentDirectory) {
   TempDir tmp;
   MakeFile(tmp / "HERE.INT");
   CurrentDirectoryGuard guard;
-  ASSERT_EQ(chdir(tmp.path().c_str()), 0);
+  std::filesystem::current_path(tmp.path());
   const std::string here = CurrentDirectory();  // /tmp may itself be a link
   EXPECT_EQ(SearchPath("", "HERE", ".INT"), here + "/HERE.INT");
   EXPECT_EQ(SearchPath(";;", "HERE.INT"), here + "/HERE.INT");
