@@ -107,6 +107,99 @@ enum VvHostAttribute {
   VV_HOST_ATTR_STRICT = 14              /* 1: unsupported attribute numbers are reported */
 };
 
+/* Attributes of an open table, its fields, indexes and segments (slots 41 to
+ * 44 with a file handle; the same numbers as the driver's attribute entry
+ * points). n1 is the field or index number, n2 the segment number. Attribute
+ * VV_HOST_ATTR_CREATE_FORBIDDEN of a table handle means that the host forbids
+ * converting that table. */
+enum VvFileAttribute {
+  VV_ATTR_FILE_RECORD_STATE = 101,  /* VV_RECORD_*; set to 0 to drop the found record */
+  VV_ATTR_FILE_RECORDS = 104,       /* number of records */
+  VV_ATTR_FILE_COMPRESSION = 109,   /* non-zero: data compression asked for */
+  VV_ATTR_FILE_INDEXES = 110,       /* number of indexes (index 0 not counted) */
+  VV_ATTR_FILE_FIELDS = 111,        /* number of fields (field 0 not counted) */
+  VV_ATTR_FILE_LOGICAL_NAME = 112,  /* text, at most 20 characters */
+  VV_ATTR_FILE_ROOT_NAME = 113,     /* text: the name the table is opened by */
+  VV_ATTR_FILE_DISPLAY_NAME = 119,  /* text, at most 40 characters */
+  VV_ATTR_FILE_PHYSICAL_NAME = 120, /* text: the path of the table's file */
+  VV_ATTR_FILE_NEXT_HANDLE = 121,   /* of handle n: the next handle in use after n, 0 = none */
+  VV_ATTR_FILE_SYSTEM = 129,        /* non-zero: a system file (one record) */
+  VV_ATTR_FIELD_TYPE = 202,         /* VV_HOST_TYPE_* */
+  VV_ATTR_FIELD_LENGTH = 203,       /* characters, or digits of a number */
+  VV_ATTR_FIELD_PRECISION = 204,    /* decimal places */
+  VV_ATTR_FIELD_RELATED_FILE = 205,
+  VV_ATTR_FIELD_RELATED_FIELD = 206,
+  VV_ATTR_FIELD_NAME = 207,         /* text, at most 20 characters */
+  VV_ATTR_FIELD_MAIN_INDEX = 208,
+  VV_ATTR_FIELD_OFFSET = 209,       /* offset in the record, from 1 */
+  VV_ATTR_FIELD_SIZE = 212,         /* bytes in the record */
+  VV_ATTR_INDEX_SEGMENTS = 301,
+  VV_ATTR_SEGMENT_DESCENDING = 401, /* 1: the segment sorts descending */
+  VV_ATTR_SEGMENT_IGNORE_CASE = 402,/* 1: the segment ignores case */
+  VV_ATTR_SEGMENT_FIELD = 403       /* the segment's field number; 0 = record number */
+};
+
+/* Longest texts of the name attributes, without the terminating NUL. */
+#define VV_ATTR_LOGICAL_NAME_MAX 20
+#define VV_ATTR_DISPLAY_NAME_MAX 40
+#define VV_ATTR_FIELD_NAME_MAX 20
+
+/* States of the record buffer (VV_ATTR_FILE_RECORD_STATE). */
+enum VvRecordState {
+  VV_RECORD_NONE = 0,    /* no found record in the buffer */
+  VV_RECORD_FOUND = 1,   /* a found record, unchanged */
+  VV_RECORD_CHANGED = 2  /* a found record, changed since */
+};
+
+/* Host types of fields: the host's view of a value. */
+enum VvHostType {
+  VV_HOST_TYPE_ASCII = 0,    /* fixed-length text */
+  VV_HOST_TYPE_BCD = 1,      /* number (VvBcd) */
+  VV_HOST_TYPE_DATE = 2,     /* date: a day number, 0 = empty */
+  VV_HOST_TYPE_OVERLAP = 3,  /* text over the bytes of other fields */
+  VV_HOST_TYPE_RESERVE1 = 4, /* reserved, no storage */
+  VV_HOST_TYPE_TEXT = 5,     /* long text */
+  VV_HOST_TYPE_BINARY = 6    /* binary data */
+};
+
+/* Find modes of RecordFind (slot 16) and btrRecordFind. */
+enum VvFindMode {
+  VV_FIND_LT = 0,
+  VV_FIND_LE = 1,
+  VV_FIND_EQ = 2,
+  VV_FIND_GE = 3,
+  VV_FIND_GT = 4
+};
+
+/* Text files (slots 76 to 79): open modes, and the line codes of the host's
+ * standard keywords. TextRead answers VV_TEXT_READ_FAILED on failure, 0 for a
+ * keyword the host does not know (and at the end of the file, with an empty
+ * keyword and value). */
+#define VV_TEXT_MODE_READ 0
+#define VV_TEXT_MODE_WRITE 1
+#define VV_TEXT_READ_FAILED (-1)
+enum VvTextLineCode {
+  VV_LINE_DRIVER_NAME = 1,    /* first line of a table's INT file; value: the driver */
+  VV_LINE_FIELD_INDEX = 15,   /* main index of the current field */
+  VV_LINE_FIELD_LENGTH = 16,  /* host length of the current field */
+  VV_LINE_FIELD_NUMBER = 18,  /* makes the value the current field */
+  VV_LINE_FIELD_PRECISION = 20,
+  VV_LINE_FIELD_RELATED_FIELD = 21,
+  VV_LINE_FIELD_RELATED_FILE = 22,
+  VV_LINE_FIELD_TYPE = 23     /* host type of the current field, by name */
+};
+
+/* Host error numbers that the slots' contract fixes: TextToBcd reports
+ * VV_HOST_ERR_NOT_A_NUMBER for text that is no number; RecordFind reports
+ * VV_HOST_ERR_NOT_FOUND when an equal find finds nothing, and the two end of
+ * file numbers when a find runs off an end of the index. */
+enum VvHostError {
+  VV_HOST_ERR_NOT_A_NUMBER = 14,
+  VV_HOST_ERR_NOT_FOUND = 25,
+  VV_HOST_ERR_BEGINNING_OF_FILE = 41,
+  VV_HOST_ERR_END_OF_FILE = 42
+};
+
 /* Buffer sizes the driver passes to the host. */
 #define VV_HOST_DATA_PATH_SIZE 2048
 #define VV_HOST_ERROR_TEXT_SIZE 256

@@ -1,5 +1,7 @@
 #include "host/driver_library.h"
 
+#include "host/host_state.h"
+
 namespace vv::host {
 namespace {
 
@@ -15,7 +17,7 @@ std::string DriverLibrary::DefaultPath() {
   return platform::ModuleDirectory(&DefaultPathAnchor) + platform::SharedLibraryName("veverave");
 }
 
-std::unique_ptr<DriverLibrary> DriverLibrary::Load(const Host& host, const std::string& path,
+std::unique_ptr<DriverLibrary> DriverLibrary::Load(Host& host, const std::string& path,
                                                    std::string* error) {
   std::unique_ptr<DriverLibrary> driver(new DriverLibrary());
   driver->path_ = path.empty() ? DefaultPath() : path;
@@ -44,7 +46,20 @@ std::unique_ptr<DriverLibrary> DriverLibrary::Load(const Host& host, const std::
     if (error) *error = "the driver handed out no function table";
     return nullptr;
   }
+  host.AttachDriver(driver->table_);
+  driver->host_ = &host;
+  driver->hostServices_ = host.services();
   return driver;
+}
+
+DriverLibrary::~DriverLibrary() {
+  // The host may have gone first; its services table tells whether the
+  // current host is still the one the driver was attached to.
+  HostState* current = CurrentStateOrNull();
+  if (host_ != nullptr && current != nullptr && &current->table == hostServices_ &&
+      host_->driver() == table_) {
+    host_->DetachDriver();
+  }
 }
 
 }  // namespace vv::host

@@ -12,14 +12,20 @@
 
 namespace vv::host {
 
-class DriverLibrary {
+class VV_HOST_API DriverLibrary {
  public:
-  // Loads the driver library at path (empty: the driver beside this program)
-  // and performs the loader handshake with host. nullptr with *error set
+  // Loads the driver library at path (empty: the driver beside this program),
+  // performs the loader handshake with host and attaches the driver to host,
+  // so that the host opens driver tables through it. nullptr with *error set
   // when the library or one of its loader exports is missing, or the
   // handshake fails.
-  static std::unique_ptr<DriverLibrary> Load(const Host& host, const std::string& path,
+  static std::unique_ptr<DriverLibrary> Load(Host& host, const std::string& path,
                                              std::string* error);
+  // Detaches the driver from the host (closing its driver tables) while that
+  // host lives, then unloads the library.
+  ~DriverLibrary();
+  DriverLibrary(const DriverLibrary&) = delete;
+  DriverLibrary& operator=(const DriverLibrary&) = delete;
 
   // The driver function table the driver handed out.
   VvDriverFuncTable* table() const { return table_; }
@@ -36,6 +42,8 @@ class DriverLibrary {
   DriverLibrary() = default;
   std::unique_ptr<platform::Library> library_;
   VvDriverFuncTable* table_ = nullptr;
+  const VvHostServices* hostServices_ = nullptr;
+  Host* host_ = nullptr;
   int16_t moduleType_ = 0;
   std::string prefix_;
   std::string path_;

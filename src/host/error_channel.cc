@@ -1,7 +1,9 @@
-// The host's error channel: one pending error number with its text. A report
-// replaces whatever was pending; taking or clearing leaves nothing pending.
+// The host's error channel (slots 30 to 36): one pending error number with
+// its text. A report replaces whatever was pending; taking or clearing leaves
+// nothing pending. Texts longer than 255 characters are cut when fetched.
 #include <cstring>
 
+#include "host/host_errors.h"
 #include "host/host_state.h"
 #include "host/slots.h"
 
@@ -10,7 +12,12 @@ namespace vv::host {
 int16_t HostErrorSet(int16_t code, const char* text) {
   HostState& s = CurrentState();
   s.errorCode = code;
-  s.errorText = text != nullptr ? text : "";
+  try {
+    s.errorText = text != nullptr ? text : "";
+  } catch (...) {
+    // Without memory for the text the number still gets through.
+    s.errorText.clear();
+  }
   return code;
 }
 
@@ -33,7 +40,9 @@ int16_t VV_CALL SlotErrorReport(int16_t error, const char* text) {
   return HostErrorSet(error, text);
 }
 
-int16_t VV_CALL SlotErrorStatus(void) { return CurrentState().errorCode; }
+int16_t VV_CALL SlotErrorStatus(void) {
+  return CurrentState().errorCode;
+}
 
 int16_t VV_CALL SlotErrorClear(void) {
   HostErrorSet(0, nullptr);

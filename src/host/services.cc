@@ -1,6 +1,5 @@
 // The host services table of the reference host: which function answers
 // which slot.
-#include "host/host.h"
 #include "host/host_state.h"
 #include "host/slots.h"
 
@@ -12,27 +11,23 @@ VvHostSlot AsSlot(Fn fn) {
   return reinterpret_cast<VvHostSlot>(fn);
 }
 
-// Slots the driver never calls still hold a callable function.
-int16_t VV_CALL NotSupported(void) { return HostErrorSet(kHostErrNotSupported, "not supported"); }
+// Slots without a service still hold a callable function. It takes no
+// arguments: on 32-bit Windows, where the called function removes the
+// arguments, a caller must not pass any to it.
+int16_t VV_CALL NotSupported(void) {
+  return HostErrorSet(kErrNotSupported, "not supported");
+}
 
 }  // namespace
 
 void ServicesFill(VvHostServices* table) {
+  // Every slot of the services list gets its Slot<Name>; the conversion to
+  // the slot's own type checks each signature.
   for (VvHostSlot& slot : table->slot) slot = AsSlot(&NotSupported);
-  table->slot[VV_HOST_SLOT_PendingErrorFetch] = AsSlot(&SlotPendingErrorFetch);
-  table->slot[VV_HOST_SLOT_ErrorReport] = AsSlot(&SlotErrorReport);
-  table->slot[VV_HOST_SLOT_ErrorStatus] = AsSlot(&SlotErrorStatus);
-  table->slot[VV_HOST_SLOT_ErrorClear] = AsSlot(&SlotErrorClear);
-  table->slot[VV_HOST_SLOT_ErrorTake] = AsSlot(&SlotErrorTake);
-  table->slot[VV_HOST_SLOT_ErrorRaise] = AsSlot(&SlotErrorRaise);
-  table->slot[VV_HOST_SLOT_AttrGetNumeric] = AsSlot(&SlotAttrGetNumeric);
-  table->slot[VV_HOST_SLOT_AttrGetString] = AsSlot(&SlotAttrGetString);
-  table->slot[VV_HOST_SLOT_AttrSetNumeric] = AsSlot(&SlotAttrSetNumeric);
-  table->slot[VV_HOST_SLOT_AttrSetString] = AsSlot(&SlotAttrSetString);
-  table->slot[VV_HOST_SLOT_NameCompare] = AsSlot(&SlotNameCompare);
-  table->slot[VV_HOST_SLOT_FileFromHandle] = AsSlot(&SlotFileFromHandle);
-  table->slot[VV_HOST_SLOT_FileHandleSet] = AsSlot(&SlotFileHandleSet);
-  table->slot[VV_HOST_SLOT_FileHandleFree] = AsSlot(&SlotFileHandleFree);
+#define VV_HOST_FILL_SLOT(number, ret, name, params) \
+  table->slot[VV_HOST_SLOT_##name] = AsSlot(static_cast<VvHost_##name>(&Slot##name));
+  VV_HOST_SERVICES(VV_HOST_FILL_SLOT)
+#undef VV_HOST_FILL_SLOT
 }
 
 }  // namespace vv::host

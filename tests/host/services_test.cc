@@ -59,8 +59,14 @@ TEST(HostServicesTest, GlobalAttributes) {
   EXPECT_EQ(CALL(host, AttrGetString, 0, 0, 0, VV_HOST_ATTR_DATA_PATH, buffer, 4), 0);
   EXPECT_STREQ(buffer, "A;B");
   CALL(host, AttrSetString, 0, 0, 0, VV_HOST_ATTR_DATA_PATH, "LONGER");
-  CALL(host, AttrGetString, 0, 0, 0, VV_HOST_ATTR_DATA_PATH, buffer, 4);
+  EXPECT_EQ(CALL(host, AttrGetString, 0, 0, 0, VV_HOST_ATTR_DATA_PATH, buffer, 4),
+            kErrBufferTooSmall);
   EXPECT_STREQ(buffer, "LON") << "cut to the buffer";
+  EXPECT_EQ(host.error_text(), "AttrGetString: handle 0, attribute 3: 7 bytes needed");
+  host.ClearError();
+  EXPECT_EQ(CALL(host, AttrSetNumeric, 0, 0, 0, VV_HOST_ATTR_CREATE_FORBIDDEN, 2), 0);
+  EXPECT_TRUE(host.create_forbidden());
+  EXPECT_EQ(CALL(host, AttrGetNumeric, 0, 0, 0, VV_HOST_ATTR_CREATE_FORBIDDEN), 1);
   EXPECT_EQ(CALL(host, AttrSetNumeric, 0, 0, 0, 999, 1), kHostErrNotSupported);
   EXPECT_EQ(host.error(), kHostErrNotSupported);
 }
@@ -92,6 +98,17 @@ TEST(HostServicesTest, UnusedSlotsAnswerNotSupported) {
   auto unused = reinterpret_cast<int16_t(VV_CALL*)(void)>(host.services()->slot[0]);
   EXPECT_EQ(unused(), kHostErrNotSupported);
   EXPECT_EQ(host.error_text(), "not supported");
+  // Every slot holds a function; those of the services list have their own.
+  int own = 0;
+  int services = 0;
+  for (VvHostSlot slot : host.services()->slot) {
+    ASSERT_NE(slot, nullptr);
+    own += slot != host.services()->slot[0];
+  }
+#define VV_COUNT_SLOT(number, ret, name, params) ++services;
+  VV_HOST_SERVICES(VV_COUNT_SLOT)
+#undef VV_COUNT_SLOT
+  EXPECT_EQ(own, services);
 }
 
 }  // namespace

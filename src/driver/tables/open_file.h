@@ -21,6 +21,7 @@
 
 #include "veverave/btrieve.h"
 #include "veverave/driver.h"
+#include "veverave/host_services.h"
 
 namespace vv::driver {
 
@@ -29,15 +30,15 @@ struct FieldDesc;
 struct DdfFieldRow;  // a FIELD.DDF row read while a structure is built
 struct DdfIndexRow;  // an INDEX.DDF row read while a structure is built
 
-// Host types (nHostType).
+// Host types (nHostType), as the host services header numbers them.
 enum HostType : int32_t {
-  kHostAscii = 0,
-  kHostBcd = 1,
-  kHostDate = 2,
-  kHostOverlap = 3,
-  kHostReserve1 = 4,
-  kHostText = 5,
-  kHostBinary = 6,
+  kHostAscii = VV_HOST_TYPE_ASCII,
+  kHostBcd = VV_HOST_TYPE_BCD,
+  kHostDate = VV_HOST_TYPE_DATE,
+  kHostOverlap = VV_HOST_TYPE_OVERLAP,
+  kHostReserve1 = VV_HOST_TYPE_RESERVE1,
+  kHostText = VV_HOST_TYPE_TEXT,
+  kHostBinary = VV_HOST_TYPE_BINARY,
 };
 
 // Driver-only types held in nBtrType beside the Btrieve types of btrieve.h.
