@@ -11,19 +11,34 @@ namespace vv::driver {
 enum DriverError : int16_t {
   // Host error numbers.
   kErrOutOfMemory = 10,
+  kErrValueOutOfRange = 11,  // a value does not fit its field; the field or "table.field"
+  kErrInvalidDate = 16,       // a Btrieve date that is not a date
+  kErrValueTooLong = 29,      // long-variable value beyond its maximum; the field name
   kErrBadFileHandle = 72,
+  kErrBadFieldNumber = 77,
   kErrServerNotLoggedIn = 4099,
   kErrBufferTooSmall = 4101,
   kErrLockTimeout = 4106,
+  kErrFileDelete = 4118,  // delete failed for another reason; the path
+  kErrFileRename = 4120,  // rename failed or a path missing; the old path
+  kErrIntKeyword = 4277,  // a keyword an INT file may not hold; "<open name>: <keyword>"
 
   // A Btrieve failure is reported as this base plus the Btrieve status.
   kErrBtrieveBase = 21000,
 
   // The driver's own numbers.
+  kErrIntegerLength = 20482,  // dictionary INTEGER of a length without digits; the field name
+  kErrHostType = 20488,       // host type without a Btrieve storage
+  kErrDateNotBtrDate = 20489,  // DATE host field read from another Btrieve type
   kErrUnknownDriverFunction = 20491,  // btrDriver: "Function: %d"
+  kErrIntHostType = 20501,    // INT file: unknown host type name; ", field %ld: %s."
+  kErrLogicalRange = 20503,    // LOGICAL value outside 0..255
   kErrOwnerTooLong = 20515,
   kErrOwnerWhileRestructuring = 20516,
   kErrOwnerAccessMode = 20517,
+  kErrFileAccessDenied = 20518,  // delete: access denied; the path
+  kErrFileNotFound = 20519,      // delete: no such file; the path
+  kErrTempName = 20522,          // no free temporary name in 1000 tries
   kErrAcsNotFound = 20523,
   kErrAcsUpperNotFound = 20524,
   kErrAcsCannotOpen = 20525,
@@ -31,10 +46,16 @@ enum DriverError : int16_t {
   kErrTransactionType = 20531,
   kErrTransactionTypeInTransaction = 20532,
   kErrSettingsKeyword = 20535,
+  kErrIntBtrType = 20544,  // INT file: unknown or refused Btrieve/auxiliary type; as 20501
+  kErrFieldHostType = 20547,   // text get of a field whose host type has no text form
   kErrRecnumMethod = 20548,
   kErrLastIndexMethod = 20553,
   kErrZerofileMethod = 20555,
   kErrCharacterSet = 20558,
+  kErrLogOpen = 20559,  // the log file cannot be opened; its path
+  kErrComp3Sign = 20562,       // packed decimal with a foreign positive sign nibble
+  kErrNegativeByte = 20565,    // negative value for a 1-byte integer; the field name
+  kErrLongvarNoRoom = 20571,   // long-variable data beyond the record; "field:PutData"
   kErrTextType = 20573,
 
   // Reported when an entry point meets a C++ exception it did not expect; the

@@ -10,6 +10,17 @@
 
 namespace vv::driver {
 
+// Record buffer sizing: the highest field end plus room for the long-variable
+// values plus kRecBufSlack bytes, at least nRecLen, within kRecBufMin..kRecBufMax.
+inline constexpr int32_t kRecBufSlack = 20;
+inline constexpr int32_t kRecBufMin = 6;
+inline constexpr int32_t kRecBufMax = 64000;
+// The smallest key buffer and record length.
+inline constexpr int32_t kKeyBufMin = 4;
+inline constexpr int32_t kRecLenMin = 6;
+// lpRelFields holds triples: field number, related file, related field.
+inline constexpr int32_t kRelFieldWords = 3;
+
 // On a zero-filled record: lpFuncTable, nCurIndex = -1, nFirstIndex = -1 (when
 // resetFirstIndex), nRecnumMethod and nCharSet from the driver globals. 0.
 int16_t mvbtrFileRecordInit(OpenFile* file, bool resetFirstIndex);
@@ -26,9 +37,25 @@ void mvbtrFieldMarkChanged(OpenFile* file, int32_t field);
 int16_t mvbtrRecordMarkActive(OpenFile* file);
 // Drops the active record (bActive = 0).
 void mvbtrRecordMarkInactive(OpenFile* file);
+// The record-number step of mvbtrRecordMarkActive: sets nRecnum of the record
+// just read. This build takes the record's physical position from bytes
+// 41..44 of PosBlock (the POSITION_BLOCK method) whatever nRecnumMethod says;
+// the records subsystem gives it the other RECNUM_METHOD values.
+int16_t mvbtrRecordNumberRead(OpenFile* file);
+// Makes keyNumber the current key path at the record nRecnum names: Get
+// Direct into the scratch record buffer. 0 and nCurIndex = keyNumber, or -1
+// (nothing reported unless the scratch buffer cannot be had).
+int16_t mvbtrRecordReposition(OpenFile* file, int16_t keyNumber);
 
 // Status store and restore: a copy of the record, its field descriptors and
-// its record buffer ("mvbtrFileStatusStore, File" / ", Fields" / ", Data").
+// its record buffer ("mvbtrFileStatusStore, File" / ", Fields" / ", Data";
+// all three copies are freed when one cannot be made). Restore puts the
+// record's state back and repositions the table on nCurIndex; a restore
+// without an earlier store does nothing. Restore never brings back a
+// pointer: the record keeps its own buffers, strings, arrays, list links
+// and position block, so it stays safe to free whatever happened in between;
+// when the field array or the record buffer was replaced since the store,
+// nothing is restored (the stored state belongs to the old structure).
 int16_t mvbtrFileStatusStore(OpenFile* file);
 int16_t mvbtrFileStatusRestore(OpenFile* file);
 
