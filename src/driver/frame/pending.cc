@@ -55,10 +55,6 @@ VV_PENDING_HANDLE(btrFileDelete, (int32_t hFile))
 VV_PENDING_HANDLE(btrRecordDelete, (int32_t hFile))
 VV_PENDING_HANDLE(btrRecordSave, (int32_t hFile))
 VV_PENDING_HANDLE(btrRecordFind, (int32_t hFile, int32_t, int32_t))
-VV_PENDING_HANDLE(btrFieldPutString, (int32_t hFile, int32_t, const char*, int32_t, int32_t, int32_t))
-VV_PENDING_HANDLE(btrFieldGetBCD, (int32_t hFile, int32_t, VvBcd*))
-VV_PENDING_HANDLE(btrFieldPutBCD, (int32_t hFile, int32_t, const VvBcd*))
-VV_PENDING_HANDLE(btrFieldFill, (int32_t hFile, int32_t, int32_t))
 VV_PENDING_HANDLE(btrFieldDelete, (int32_t hFile, int32_t))
 VV_PENDING_HANDLE(btrIndexDelete, (int32_t hFile, int32_t))
 VV_PENDING_HANDLE(btrStructureEnd, (int32_t hFile, uint32_t, int32_t, VvProgressFn))
@@ -66,16 +62,6 @@ VV_PENDING_HANDLE(btrStructureAbort, (int32_t hFile))
 VV_PENDING_HANDLE(btrAttributeGetString, (int32_t hFile, int32_t, int32_t, int32_t, char*, int32_t, int32_t))
 VV_PENDING_HANDLE(btrAttributeSetNumeric, (int32_t hFile, int32_t, int32_t, int32_t, int32_t, int32_t))
 VV_PENDING_HANDLE(btrAttributeSetString, (int32_t hFile, int32_t, int32_t, int32_t, const char*, int32_t))
-
-int32_t VV_CALL btrFieldGetString(int32_t hFile, int32_t, char*, int32_t, int32_t) {
-  return GuardValue<int32_t>("btrFieldGetString", 0,
-                             [&] { PendingWithHandle("btrFieldGetString", hFile); return 0; });
-}
-
-int32_t VV_CALL btrFieldMap(int32_t hFile, const char*, int32_t) {
-  return GuardValue<int32_t>("btrFieldMap", 0,
-                             [&] { PendingWithHandle("btrFieldMap", hFile); return 0; });
-}
 
 int32_t VV_CALL btrFieldCreate(int32_t hFile, int32_t) {
   return GuardValue<int32_t>("btrFieldCreate", 0,
