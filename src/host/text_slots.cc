@@ -2,11 +2,13 @@
 // One file can be open for reading and one for writing at the same time;
 // opening again in a mode closes the file open in that mode first.
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "host/host_state.h"
 #include "host/slot_guard.h"
 #include "host/slots.h"
+#include "platform/platform.h"
 
 namespace vv::host {
 namespace {
@@ -17,6 +19,17 @@ void CopyOut(const std::string& text, char* buffer) {
   buffer[n] = '\0';
 }
 
+// A bare file name (no drive, no directory) means the file of that name found
+// along the data search path, as host programs name their files; when there is
+// none, the name stands relative to the current directory (where a new file is
+// then written).
+std::string ResolveOnDataPath(const HostState& s, const std::string& path) {
+  const platform::PathParts parts = platform::SplitPath(path);
+  if (!parts.drive.empty() || !parts.dir.empty() || s.dataPath.empty()) return path;
+  std::optional<std::string> found = platform::SearchPath(s.dataPath, path);
+  return found ? *found : path;
+}
+
 }  // namespace
 
 int16_t VV_CALL SlotTextOpen(const char* path, int32_t mode) {
@@ -24,12 +37,12 @@ int16_t VV_CALL SlotTextOpen(const char* path, int32_t mode) {
     if (path == nullptr) return NullArgument("TextOpen");
     HostState& s = CurrentState();
     if (mode == VV_TEXT_MODE_READ) {
-      s.textReader = TextFileReader::Open(path);
+      s.textReader = TextFileReader::Open(ResolveOnDataPath(s, path));
       if (!s.textReader) return HostErrorSet(kErrTextFileOpen, path);
       return 0;
     }
     if (mode == VV_TEXT_MODE_WRITE) {
-      s.textWriter = TextFileWriter::Open(path);
+      s.textWriter = TextFileWriter::Open(ResolveOnDataPath(s, path));
       if (!s.textWriter) return HostErrorSet(kErrTextFileOpen, path);
       return 0;
     }

@@ -163,3 +163,29 @@ TEST(TextFileTest, FailuresAreReported) {
 
 }  // namespace
 }  // namespace vv::host
+
+namespace vv::host {
+namespace {
+
+TEST(TextFileTest, BareNamesAreFoundAlongTheDataPath) {
+  Host host;
+  TempDir first;
+  TempDir second;
+  host.set_data_path(first.File("") + ";" + second.File(""));
+  ASSERT_TRUE(platform::WriteStringToFile(second.File("ORDERS.INT"), "DRIVER_NAME VEVERAVE\n"));
+  ASSERT_EQ(CALL(host, TextOpen, "ORDERS.INT", VV_TEXT_MODE_READ), 0);
+  char keyword[VV_HOST_TEXT_LINE_SIZE];
+  char value[VV_HOST_TEXT_LINE_SIZE];
+  EXPECT_EQ(CALL(host, TextRead, keyword, value), VV_LINE_DRIVER_NAME);
+  CALL(host, TextClose, VV_TEXT_MODE_READ);
+  // Writing a bare name replaces the file found along the path.
+  ASSERT_EQ(CALL(host, TextOpen, "ORDERS.INT", VV_TEXT_MODE_WRITE), 0);
+  CALL(host, TextWrite, nullptr, "OTHER", VV_LINE_DRIVER_NAME);
+  CALL(host, TextClose, VV_TEXT_MODE_WRITE);
+  EXPECT_NE(platform::ReadFileToString(second.File("ORDERS.INT")).value_or("").find("OTHER"),
+            std::string::npos);
+  EXPECT_FALSE(platform::FileExists(first.File("ORDERS.INT")));
+}
+
+}  // namespace
+}  // namespace vv::host
