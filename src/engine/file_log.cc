@@ -1,0 +1,96 @@
+#include "engine/file_log.h"
+
+#include "veverave/btrieve.h"
+
+namespace vv::engine {
+
+int16_t AppendLog(FileState& file, const std::string& bytes) {
+  return AppendLog(file, bytes.data(), bytes.size());
+}
+
+int16_t AppendLog(FileState& file, const void* bytes, std::size_t n) {
+  if (file.poisoned || !file.file) return BTR_STATUS_IO_ERROR;
+  if (!file.file->WriteAt(file.log_size, bytes, n)) {
+    TruncateLog(file, file.log_size);
+    return BTR_STATUS_IO_ERROR;
+  }
+  file.log_size += n;
+  return 0;
+}
+
+void TruncateLog(FileState& file, uint64_t size) {
+  if (!file.file || !file.file->Truncate(size)) {
+    file.poisoned = true;
+    return;
+  }
+  file.log_size = size;
+}
+
+int16_t SyncLog(FileState& file) {
+  if (file.poisoned || !file.file) return BTR_STATUS_IO_ERROR;
+  return file.file->Sync() ? 0 : BTR_STATUS_IO_ERROR;
+}
+
+void MarkClean(FileState& file) {
+  if (file.poisoned || !file.writable || !file.file) return;
+  // A file only read since it was opened keeps its header: nothing to make
+  // durable, and no syncs for readers.
+  if (file.header.durable_length == file.log_size || file.log_size == file.opened_size) return;
+  if (!file.file->Sync()) return;
+  HeaderSlot slot;
+  slot.sequence = file.header.sequence + 1;
+  slot.durable_length = file.log_size;
+  const int index = 1 - file.header_slot;
+  uint8_t bytes[kSlotSize];
+  EncodeSlot(slot, bytes);
+  if (!file.file->WriteAt(kSlotOffset + kSlotSize * static_cast<uint64_t>(index), bytes,
+                          sizeof bytes) ||
+      !file.file->Sync()) {
+    return;
+  }
+  file.header = slot;
+  file.header_slot = index;
+}
+
+std::string NewFileImage(const FileDefinition& def) {
+  const std::string payload = EncodeDefinition(def);
+  std::string log;
+  AppendFrame(&log, RecordKind::kDefinition, payload.data(), payload.size());
+  HeaderSlot slot;
+  slot.sequence = 1;
+  slot.durable_length = kHeaderSize + log.size();
+  return EncodeHeader(slot) + log;
+}
+
+std::string CompactionTempPath(const std::string& path) {
+  return path + ".vvcompact";
+}
+
+int16_t WriteFileAtomically(FileSystem* fs, const std::string& path, const std::string& image,
+                            bool replace) {
+  const std::string temp = path + ".vvcreate";
+  platform::FsResult error = platform::FsResult::kOk;
+  std::unique_ptr<platform::File> out =
+      fs->OpenFile(temp, platform::OpenMode::kReadWriteCreate, &error);
+  if (!out) return BTR_STATUS_CREATE_IO_ERROR;
+  // The lock keeps two processes creating the same file from writing into
+  // one temporary file at once.
+  if (!out->LockRange(kProcessLockOffset, 1, false)) return BTR_STATUS_FILE_LOCKED;
+  const bool written =
+      out->Truncate(0) && out->WriteAt(0, image.data(), image.size()) && out->Sync();
+  out.reset();
+  if (!written) {
+    fs->DeleteFile(temp);
+    return BTR_STATUS_CREATE_IO_ERROR;
+  }
+  const platform::FsResult moved =
+      replace ? fs->ReplaceFile(temp, path) : fs->RenameFile(temp, path);
+  if (moved != platform::FsResult::kOk) {
+    fs->DeleteFile(temp);
+    return moved == platform::FsResult::kExists ? BTR_STATUS_FILE_EXISTS
+                                                : BTR_STATUS_CREATE_IO_ERROR;
+  }
+  return 0;
+}
+
+}  // namespace vv::engine

@@ -1,0 +1,47 @@
+// Writing an engine file: new files, appends to the log, syncs and the clean
+// mark in the header. A write that fails is undone by cutting the log back;
+// when even that fails the file is poisoned: every later operation on it
+// answers 2 until it is closed, so nothing is ever acknowledged on top of a
+// log in doubt.
+#ifndef VEVERAVE_ENGINE_FILE_LOG_H_
+#define VEVERAVE_ENGINE_FILE_LOG_H_
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "engine/file_definition.h"
+#include "engine/file_state.h"
+#include "engine/file_system.h"
+
+namespace vv::engine {
+
+// Appends framed records at the end of the log (one write). Returns 0, or 2
+// with the log as it was.
+int16_t AppendLog(FileState& file, const std::string& bytes);
+int16_t AppendLog(FileState& file, const void* bytes, std::size_t n);
+// Cuts the log back to size (undoing appends not yet acknowledged).
+void TruncateLog(FileState& file, uint64_t size);
+// Flushes the log to stable storage; 0 or 2.
+int16_t SyncLog(FileState& file);
+// After a clean close: records in the header that the whole log is synced.
+// Skipped when nothing was written since the open. Failures are ignored
+// (the log itself is complete either way).
+void MarkClean(FileState& file);
+
+// The bytes of a complete file holding a definition and no records.
+std::string NewFileImage(const FileDefinition& def);
+
+// Writes a file image to a temporary file beside path, syncs it and moves it
+// into place (replace: over an existing file; else failing with 59 when one
+// exists). Returns 0, 59, 85 (another process holds the temporary file) or
+// 25.
+int16_t WriteFileAtomically(FileSystem* fs, const std::string& path, const std::string& image,
+                            bool replace);
+
+// Name of the temporary file beside path used for a compaction.
+std::string CompactionTempPath(const std::string& path);
+
+}  // namespace vv::engine
+
+#endif  // VEVERAVE_ENGINE_FILE_LOG_H_

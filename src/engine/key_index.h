@@ -1,0 +1,144 @@
+// The entries of one key: (key value, stamp) pairs with the record they
+// belong to, ordered in an in-memory B+tree whose nodes hold the key bytes
+// themselves, so that a search touches a few contiguous nodes. Keys compare
+// by the key definition; equal keys keep the order of their stamps, which
+// grow with every change, so duplicates stay in insertion order. Searches,
+// inserts and erases are O(log n); stepping to a neighbour is O(1).
+//
+// Uncommitted changes live in the same tree: an entry added by a transaction
+// that has not ended carries its id in added_by, a committed entry that such
+// a transaction removed carries it in removed_by. Each client's walks skip
+// what it may not see (Visible).
+//
+// A position (EntryRef) stays valid until the next insert or erase in the
+// index; epoch() tells when that happened. Records name their entries by
+// stamp (the key bytes come from their image).
+#ifndef VEVERAVE_ENGINE_KEY_INDEX_H_
+#define VEVERAVE_ENGINE_KEY_INDEX_H_
+
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+#include "engine/key_def.h"
+
+namespace vv::engine {
+
+struct Record;
+
+// One entry; its key bytes (the index's key length) follow it in the node.
+struct EntrySlot {
+  uint64_t stamp;
+  Record* record;  // map nodes of records do not move
+  uint32_t address;
+  uint32_t added_by;  // transaction ids; 0: none
+  uint32_t removed_by;
+  uint32_t reserved;
+  const uint8_t* key() const { return reinterpret_cast<const uint8_t*>(this + 1); }
+  uint8_t* key() { return reinterpret_cast<uint8_t*>(this + 1); }
+};
+
+inline constexpr uint64_t kStampBeforeAll = 0;
+inline constexpr uint64_t kStampAfterAll = std::numeric_limits<uint64_t>::max();
+
+// Whether the transaction txn (0 for a client outside any) sees the entry.
+inline bool Visible(const EntrySlot& e, uint32_t txn) {
+  if (e.added_by != 0 && e.added_by != txn) return false;
+  return e.removed_by == 0 || e.removed_by != txn;
+}
+
+struct LeafNode;
+struct InnerNode;
+
+// A position in the index; !valid() past either end.
+struct EntryRef {
+  LeafNode* leaf = nullptr;
+  int slot = 0;
+  bool valid() const { return leaf != nullptr; }
+  bool operator==(const EntryRef& o) const { return leaf == o.leaf && slot == o.slot; }
+};
+
+class KeyIndex {
+ public:
+  KeyIndex(uint32_t index_id, KeyDef key_def, const std::vector<Acs>* acs);
+  ~KeyIndex();
+  KeyIndex(const KeyIndex&) = delete;
+  KeyIndex& operator=(const KeyIndex&) = delete;
+
+  uint32_t id;
+  KeyDef def;
+  std::size_t key_length;
+
+  int Compare(const uint8_t* a, const uint8_t* b) const { return CompareKeys(def, a, b, *acs_); }
+
+  // The entry at a valid position.
+  EntrySlot& At(EntryRef ref) const;
+
+  // First entry not below (key, stamp); invalid when none.
+  EntryRef LowerBound(const uint8_t* key, uint64_t stamp) const;
+  // The entry (key, stamp) itself; invalid when absent.
+  EntryRef Find(const uint8_t* key, uint64_t stamp) const;
+  EntryRef First() const;
+  EntryRef Last() const;
+  EntryRef Next(EntryRef ref) const;
+  EntryRef Prev(EntryRef ref) const;
+
+  // Makes sure the next Insert needs no memory (may throw std::bad_alloc).
+  void ReserveInsert();
+  // Adds an entry; cannot fail after ReserveInsert. (key, stamp) must be new.
+  void Insert(const uint8_t* key, uint64_t stamp, uint32_t address, Record* record,
+              uint32_t added_by);
+  // Removes the entry (key, stamp) if present; cannot fail.
+  void Erase(const uint8_t* key, uint64_t stamp);
+
+  std::size_t size() const { return size_; }
+  uint64_t epoch() const { return epoch_; }
+
+ private:
+  struct Path;
+  bool SlotLess(const uint8_t* key, uint64_t stamp, const uint8_t* other_key,
+                uint64_t other_stamp) const;
+  LeafNode* Descend(const uint8_t* key, uint64_t stamp, Path* path) const;
+  int LeafLowerBound(const LeafNode* leaf, const uint8_t* key, uint64_t stamp) const;
+  LeafNode* NewLeaf();
+  InnerNode* NewInner();
+  void FreeNode(void* node, bool leaf);
+  void RemoveChild(Path* path, int level);
+  void FreeTree(void* node, bool leaf, int height);
+
+  const std::vector<Acs>* acs_;
+  std::size_t slot_size_;
+  std::size_t separator_size_;
+  int leaf_capacity_;
+  int inner_capacity_;  // children
+  void* root_ = nullptr;
+  int height_ = 0;  // levels of inner nodes above the leaves
+  std::size_t size_ = 0;
+  uint64_t epoch_ = 0;
+  std::vector<void*> spare_leaves_;
+  std::vector<void*> spare_inners_;
+};
+
+enum class Seek { kEqual, kGreater, kGreaterOrEqual, kLess, kLessOrEqual, kFirst, kLast };
+
+// First entry at or after ref that txn sees; invalid when none.
+EntryRef SkipForward(const KeyIndex& index, EntryRef ref, uint32_t txn);
+// The entry before ref (before the end when ref is invalid) that txn sees.
+EntryRef SkipBackward(const KeyIndex& index, EntryRef ref, uint32_t txn);
+// The entry a Get operation lands on; invalid when none qualifies. Equal
+// finds the oldest of equal keys.
+EntryRef SeekEntry(const KeyIndex& index, Seek how, const uint8_t* key, uint32_t txn);
+
+enum class UniqueCheck { kFree, kDuplicate, kLocked };
+// Whether key may be added to a unique index by txn: kDuplicate when txn
+// sees an equal entry (other than one of ignore_address), kLocked when only
+// another transaction's uncommitted entry is equal.
+UniqueCheck CheckUnique(const KeyIndex& index, const uint8_t* key, uint32_t txn,
+                        uint32_t ignore_address);
+
+// Number of different key values txn sees.
+uint32_t CountDistinct(const KeyIndex& index, uint32_t txn);
+
+}  // namespace vv::engine
+
+#endif  // VEVERAVE_ENGINE_KEY_INDEX_H_

@@ -1,0 +1,206 @@
+// Reads: the keyed Get operations, Get Position, Get Direct and the Step
+// operations.
+#include "engine/byte_order.h"
+#include "engine/locks.h"
+#include "engine/ops.h"
+#include "engine/record_changes.h"
+#include "veverave/btrieve.h"
+
+namespace vv::engine {
+
+namespace {
+
+// The entry after or before the cursor's logical position on its key path,
+// as txn sees it; end() when there is none.
+EntryRef StepFromPosition(const Cursor& cursor, const KeyIndex& index, bool forward, uint32_t txn) {
+  EntryRef at;
+  bool exact = false;
+  if (cursor.cache_valid && cursor.cached_epoch == index.epoch()) {
+    at = cursor.cached;
+    exact = true;
+  } else {
+    at = index.LowerBound(cursor.key_value.data(), cursor.key_stamp);
+    exact = at.valid() && index.At(at).stamp == cursor.key_stamp &&
+            index.Compare(index.At(at).key(), cursor.key_value.data()) == 0;
+  }
+  if (!forward) return SkipBackward(index, at, txn);
+  if (exact) at = index.Next(at);
+  return SkipForward(index, at, txn);
+}
+
+// Finishes a read of the record at address: takes the lock asked for,
+// returns the record, moves the physical currency. The logical currency is
+// the caller's.
+int16_t FinishRead(Call& call, Cursor& cursor, int bias, uint32_t address, const Record& record,
+                   const std::string& image, uint64_t version) {
+  if (const int16_t s = LockForRead(cursor, address, record, bias); s != 0) return s;
+  const int16_t status = ReturnRecord(call, *cursor.file, image);
+  SetCurrent(cursor, address, version);
+  UpdateBlockAddress(call.pos_block, cursor);
+  return status;
+}
+
+Seek SeekOf(int base) {
+  switch (base) {
+    case BTR_GET_EQUAL:
+      return Seek::kEqual;
+    case BTR_GET_GREATER:
+      return Seek::kGreater;
+    case BTR_GET_GREATER_OR_EQUAL:
+      return Seek::kGreaterOrEqual;
+    case BTR_GET_LESS:
+      return Seek::kLess;
+    case BTR_GET_LESS_OR_EQUAL:
+      return Seek::kLessOrEqual;
+    case BTR_GET_FIRST:
+      return Seek::kFirst;
+    default:
+      return Seek::kLast;
+  }
+}
+
+}  // namespace
+
+int16_t OpGetKeyed(EngineState& st, Call& call) {
+  Cursor* cursor = ResolveCursor(st, call);
+  if (cursor == nullptr) return BTR_STATUS_FILE_NOT_OPEN;
+  FileState& file = *cursor->file;
+  const int pos = file.IndexOf(call.key_number);
+  if (pos < 0) return BTR_STATUS_INVALID_KEY_NUMBER;
+  const KeyIndex& index = *file.indexes[pos];
+  if (call.key == nullptr || call.key_cap < index.key_length) {
+    return BTR_STATUS_KEY_BUFFER_TOO_SHORT;
+  }
+  const int bias = ReadBias(call, *call.client);
+  if (const int16_t s =
+          CheckFileAccess(st, *cursor, bias != 0 ? Access::kLockingRead : Access::kRead);
+      s != 0) {
+    return s;
+  }
+  const uint32_t txn = call.client->txn_id();
+  EntryRef entry;
+  if (call.base == BTR_GET_NEXT || call.base == BTR_GET_PREVIOUS) {
+    if (cursor->key_path < 0) return BTR_STATUS_INVALID_POSITIONING;
+    if (cursor->key_path != call.key_number) return BTR_STATUS_DIFFERENT_KEY_NUMBER;
+    entry = StepFromPosition(*cursor, index, call.base == BTR_GET_NEXT, txn);
+    if (!entry.valid()) return BTR_STATUS_END_OF_FILE;
+  } else {
+    const Seek how = SeekOf(call.base);
+    // A null never equals anything.
+    if (how == Seek::kEqual && HasNullIndicatorSet(index.def, call.key)) {
+      return BTR_STATUS_KEY_NOT_FOUND;
+    }
+    entry = SeekEntry(index, how, call.key, txn);
+    if (!entry.valid()) {
+      return how == Seek::kEqual ? BTR_STATUS_KEY_NOT_FOUND : BTR_STATUS_END_OF_FILE;
+    }
+  }
+  const EntrySlot& slot = index.At(entry);
+  const Record& record = *slot.record;
+  uint64_t version = 0;
+  const std::string* image = VisibleImage(record, txn, &version);
+  const int16_t status = FinishRead(call, *cursor, bias, slot.address, record, *image, version);
+  if (status != 0 && status != BTR_STATUS_DATA_BUFFER_TOO_SHORT) return status;
+  SetLogical(*cursor, index, entry);
+  ReturnKey(call, cursor->key_value.data(), index.key_length);
+  return status;
+}
+
+int16_t OpGetPosition(EngineState& st, Call& call) {
+  Cursor* cursor = ResolveCursor(st, call);
+  if (cursor == nullptr) return BTR_STATUS_FILE_NOT_OPEN;
+  if (!cursor->has_current) return BTR_STATUS_INVALID_POSITIONING;
+  if (call.data == nullptr || call.data_cap < 4) return BTR_STATUS_DATA_BUFFER_TOO_SHORT;
+  StoreU32(call.data, cursor->current);
+  call.SetDataLength(4);
+  return 0;
+}
+
+int16_t OpGetDirect(EngineState& st, Call& call) {
+  Cursor* cursor = ResolveCursor(st, call);
+  if (cursor == nullptr) return BTR_STATUS_FILE_NOT_OPEN;
+  FileState& file = *cursor->file;
+  if (call.data == nullptr || call.data_cap < 4) return BTR_STATUS_DATA_BUFFER_TOO_SHORT;
+  const uint32_t address = LoadU32(call.data);
+  int pos = -1;
+  if (call.key_number != BTR_KEY_NONE) {
+    pos = file.IndexOf(call.key_number);
+    if (pos < 0) return BTR_STATUS_INVALID_KEY_NUMBER;
+    if (call.key == nullptr || call.key_cap < file.indexes[pos]->key_length) {
+      return BTR_STATUS_KEY_BUFFER_TOO_SHORT;
+    }
+  }
+  const int bias = ReadBias(call, *call.client);
+  if (const int16_t s =
+          CheckFileAccess(st, *cursor, bias != 0 ? Access::kLockingRead : Access::kRead);
+      s != 0) {
+    return s;
+  }
+  const uint32_t txn = call.client->txn_id();
+  const auto record = file.records.find(address);
+  uint64_t version = 0;
+  const std::string* image =
+      record == file.records.end() ? nullptr : VisibleImage(record->second, txn, &version);
+  if (image == nullptr) return BTR_STATUS_INVALID_ADDRESS;
+  uint64_t stamp = 0;
+  if (pos >= 0) {
+    stamp = SeenStamp(record->second, static_cast<std::size_t>(pos), txn);
+    if (stamp == 0) return BTR_STATUS_NULL_KEY_PATH;
+  }
+  const int16_t status = FinishRead(call, *cursor, bias, address, record->second, *image, version);
+  if (status != 0 && status != BTR_STATUS_DATA_BUFFER_TOO_SHORT) return status;
+  if (pos >= 0) {
+    const KeyIndex& index = *file.indexes[pos];
+    uint8_t key[BTR_MAX_KEY_SIZE];
+    ExtractKey(index.def, reinterpret_cast<const uint8_t*>(image->data()), key);
+    SetLogicalValue(*cursor, index, key, stamp);
+    ReturnKey(call, cursor->key_value.data(), index.key_length);
+  } else {
+    cursor->ClearLogical();
+  }
+  return status;
+}
+
+int16_t OpStep(EngineState& st, Call& call) {
+  Cursor* cursor = ResolveCursor(st, call);
+  if (cursor == nullptr) return BTR_STATUS_FILE_NOT_OPEN;
+  FileState& file = *cursor->file;
+  if (file.attrs.flags & BTR_FILE_KEY_ONLY) return BTR_STATUS_NOT_ALLOWED;
+  const int bias = ReadBias(call, *call.client);
+  if (const int16_t s =
+          CheckFileAccess(st, *cursor, bias != 0 ? Access::kLockingRead : Access::kRead);
+      s != 0) {
+    return s;
+  }
+  const uint32_t txn = call.client->txn_id();
+  RecordMap& records = file.records;
+  auto visible = [&](RecordMap::iterator it) { return VisibleImage(it->second, txn) != nullptr; };
+  RecordMap::iterator it = records.end();
+  const bool forward = call.base == BTR_STEP_FIRST || call.base == BTR_STEP_NEXT;
+  if (forward) {
+    it = call.base == BTR_STEP_FIRST || !cursor->has_physical
+             ? records.begin()
+             : records.upper_bound(cursor->physical);
+    while (it != records.end() && !visible(it)) ++it;
+  } else if (call.base == BTR_STEP_LAST || cursor->has_physical) {
+    // Before the first record there is nothing to step back to.
+    RecordMap::iterator from =
+        call.base == BTR_STEP_LAST ? records.end() : records.lower_bound(cursor->physical);
+    while (from != records.begin()) {
+      --from;
+      if (visible(from)) {
+        it = from;
+        break;
+      }
+    }
+  }
+  if (it == records.end()) return BTR_STATUS_END_OF_FILE;
+  uint64_t version = 0;
+  const std::string& image = *VisibleImage(it->second, txn, &version);
+  const int16_t status = FinishRead(call, *cursor, bias, it->first, it->second, image, version);
+  if (status != 0 && status != BTR_STATUS_DATA_BUFFER_TOO_SHORT) return status;
+  if (call.base == BTR_STEP_FIRST || call.base == BTR_STEP_LAST) cursor->ClearLogical();
+  return status;
+}
+
+}  // namespace vv::engine
