@@ -6,22 +6,36 @@
 
 #include <cstdint>
 
+#include "veverave/host_services.h"
+
 namespace vv::driver {
 
 enum DriverError : int16_t {
   // Host error numbers.
   kErrOutOfMemory = 10,
   kErrValueOutOfRange = 11,  // a value does not fit its field; the field or "table.field"
-  kErrInvalidDate = 16,       // a Btrieve date that is not a date
+  kErrInvalidDate = 16,       // a Btrieve date that is not a date; an empty DATE
+                              // in a true-null table at save, "table.field"
+  kErrRecordNotFound = VV_HOST_ERR_NOT_FOUND,  // a find found no record
+  kErrDuplicateKey = 28,      // a save met a duplicate key; the table name
   kErrValueTooLong = 29,      // long-variable value beyond its maximum; the field name
+  kErrFindBeforeFirst = VV_HOST_ERR_BEGINNING_OF_FILE,  // a backward find ran off the index
+  kErrFindAfterLast = VV_HOST_ERR_END_OF_FILE,          // a forward or equal find ran off it
+  kErrNoFoundRecord = 71,     // delete without a found record; the table name
   kErrBadFileHandle = 72,
+  kErrCannotOpen = 75,       // a table or dictionary file cannot be opened; the text says why
   kErrBadFieldNumber = 77,
+  kErrFieldNotIndexed = 79,   // a find names a field without a main index; the field name
   kErrServerNotLoggedIn = 4099,
   kErrBufferTooSmall = 4101,
   kErrLockTimeout = 4106,
   kErrFileDelete = 4118,  // delete failed for another reason; the path
   kErrFileRename = 4120,  // rename failed or a path missing; the old path
+  kErrUnlockedUpdate = 4155,  // update outside a transaction, unlocked updates off; the table
+  kErrDeadlock = 4202,        // the table name
+  kErrIndexUndefined = 4262,  // a find on an index without segments or Btrieve key
   kErrIntKeyword = 4277,  // a keyword an INT file may not hold; "<open name>: <keyword>"
+  kErrLoginFileDetached = 4282,  // a login's open table no longer belongs to its handle
 
   // A Btrieve failure is reported as this base plus the Btrieve status.
   kErrBtrieveBase = 21000,
@@ -30,6 +44,7 @@ enum DriverError : int16_t {
   kErrIntegerLength = 20482,  // dictionary INTEGER of a length without digits; the field name
   kErrHostType = 20488,       // host type without a Btrieve storage
   kErrDateNotBtrDate = 20489,  // DATE host field read from another Btrieve type
+  kErrDdfUnknownField = 20490,  // segment row names no column; "%s, DDF-Field %d, DDF-Index %d"
   kErrUnknownDriverFunction = 20491,  // btrDriver: "Function: %d"
   kErrIntHostType = 20501,    // INT file: unknown host type name; ", field %ld: %s."
   kErrLogicalRange = 20503,    // LOGICAL value outside 0..255
@@ -43,19 +58,29 @@ enum DriverError : int16_t {
   kErrAcsUpperNotFound = 20524,
   kErrAcsCannotOpen = 20525,
   kErrAcsInvalid = 20526,
+  kErrIndexNumber = 20528,    // index number beyond the indexes; "file %s, index %d"
+  kErrSegmentNumber = 20529,  // segment beyond or missing; "file %s, index %d, segment %d"
   kErrTransactionType = 20531,
   kErrTransactionTypeInTransaction = 20532,
   kErrSettingsKeyword = 20535,
+  kErrNoRecnumField = 20537,  // no MORVANTA_RECNUM_ONE/_TWO field; the table name
   kErrIntBtrType = 20544,  // INT file: unknown or refused Btrieve/auxiliary type; as 20501
   kErrFieldHostType = 20547,   // text get of a field whose host type has no text form
   kErrRecnumMethod = 20548,
+  kErrRecnumMismatch = 20549,  // DOUBLE_CHECK: Get Position and position block differ; the table
   kErrLastIndexMethod = 20553,
   kErrZerofileMethod = 20555,
   kErrCharacterSet = 20558,
   kErrLogOpen = 20559,  // the log file cannot be opened; its path
   kErrComp3Sign = 20562,       // packed decimal with a foreign positive sign nibble
+  kErrNoTableId = 20563,       // no free Xf$Id left; "(ddfFileWrite)"
+  kErrNoColumnIds = 20564,     // no free run of Xe$Id left; "(ddfFileWrite)"
   kErrNegativeByte = 20565,    // negative value for a 1-byte integer; the field name
-  kErrLongvarNoRoom = 20571,   // long-variable data beyond the record; "field:PutData"
+  kErrNullWithoutIndicator = 20568,  // nullable column without its null byte; the column
+  kErrNoteWithLongvar = 20570,  // NOTE and long-variable columns together; the table name
+  kErrLongvarNoRoom = 20571,   // long-variable data beyond the record; "field:PutData";
+                               // a save longer than the record, "table:DatalenForSave"
+  kErrEngineVersion = 20572,   // the engine is older than version 8
   kErrTextType = 20573,
 
   // Reported when an entry point meets a C++ exception it did not expect; the

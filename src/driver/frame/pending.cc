@@ -46,15 +46,10 @@ using vv::driver::PendingWithHandle;
 
 extern "C" {
 
-VV_PENDING_HANDLE(btrFileLock, (int32_t hFile))
-VV_PENDING_HANDLE(btrFileUnlock, (int32_t hFile))
 VV_PENDING_HANDLE(btrFileClear, (int32_t hFile))
 VV_PENDING_HANDLE(btrFileClose, (int32_t hFile, int32_t))
 VV_PENDING_HANDLE(btrFileDeleteAllRecords, (int32_t hFile))
 VV_PENDING_HANDLE(btrFileDelete, (int32_t hFile))
-VV_PENDING_HANDLE(btrRecordDelete, (int32_t hFile))
-VV_PENDING_HANDLE(btrRecordSave, (int32_t hFile))
-VV_PENDING_HANDLE(btrRecordFind, (int32_t hFile, int32_t, int32_t))
 VV_PENDING_HANDLE(btrFieldDelete, (int32_t hFile, int32_t))
 VV_PENDING_HANDLE(btrIndexDelete, (int32_t hFile, int32_t))
 VV_PENDING_HANDLE(btrStructureEnd, (int32_t hFile, uint32_t, int32_t, VvProgressFn))
@@ -84,45 +79,8 @@ int16_t VV_CALL btrFileOpen(const char*, int32_t, int32_t*) {
   return GuardStatus("btrFileOpen", [] { return PendingInitialising("btrFileOpen"); });
 }
 
-int16_t VV_CALL btrTransactionStart(void) {
-  return GuardStatus("btrTransactionStart",
-                     [] { return PendingInitialising("btrTransactionStart"); });
-}
-
-int16_t VV_CALL btrTransactionCommit(void) {
-  return GuardStatus("btrTransactionCommit",
-                     [] { return PendingInitialising("btrTransactionCommit"); });
-}
-
-int16_t VV_CALL btrTransactionAbort(void) {
-  return GuardStatus("btrTransactionAbort",
-                     [] { return PendingInitialising("btrTransactionAbort"); });
-}
-
 int16_t VV_CALL btrStructureStart(int32_t*, int32_t) {
   return GuardStatus("btrStructureStart", [] { return PendingInitialising("btrStructureStart"); });
-}
-
-int16_t VV_CALL btrLogin(const char*, const char*, const char*) {
-  return GuardStatus("btrLogin", [] { return PendingInitialising("btrLogin"); });
-}
-
-int16_t VV_CALL btrLogout(const char*) {
-  return GuardStatus("btrLogout", [] {
-    if (!vv::driver::mvbtrDriverIsInit()) return int16_t{0};
-    return vv::driver::mvbtrNotAvailable("btrLogout");
-  });
-}
-
-int32_t VV_CALL btrGetServerName(int32_t position, char*, int16_t) {
-  return GuardValue<int32_t>("btrGetServerName", 0, [&] {
-    if (!vv::driver::mvbtrDriverIsInit()) {
-      if (position > 0) vv::driver::mvbtrErrorReport(vv::driver::kErrServerNotLoggedIn, nullptr);
-      return 0;
-    }
-    vv::driver::mvbtrNotAvailable("btrGetServerName");
-    return 0;
-  });
 }
 
 }  // extern "C"

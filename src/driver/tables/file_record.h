@@ -38,9 +38,10 @@ int16_t mvbtrRecordMarkActive(OpenFile* file);
 // Drops the active record (bActive = 0).
 void mvbtrRecordMarkInactive(OpenFile* file);
 // The record-number step of mvbtrRecordMarkActive: sets nRecnum of the record
-// just read. This build takes the record's physical position from bytes
-// 41..44 of PosBlock (the POSITION_BLOCK method) whatever nRecnumMethod says;
-// the records subsystem gives it the other RECNUM_METHOD values.
+// just read to its physical address, as nRecnumMethod (RECNUM_METHOD) says:
+// Get Position, the position block, or both (record_number_read.cc). A failed
+// Get Position is error 21000 + status "mvbtrRecordMarkActive (table)"; a
+// DOUBLE_CHECK difference error 20549 (table). Returns the pending error.
 int16_t mvbtrRecordNumberRead(OpenFile* file);
 // Makes keyNumber the current key path at the record nRecnum names: Get
 // Direct into the scratch record buffer. 0 and nCurIndex = keyNumber, or -1

@@ -107,6 +107,17 @@ struct IndexDesc {
   uint8_t bKeyChanged;    // restructure: differs from the old key
 };
 
+// Bits of nFileMode that the record operations honour (the host sets them
+// through file attribute 102). While any bit of kFileModeNoLockMask is set,
+// reads inside a transaction take no locks unless LOCK_READONLY is on.
+enum FileModeBit : uint32_t {
+  kFileModeNoUpdate = 0x08,  // updates are not sent
+  kFileModeNoDelete = 0x10,  // deletes are not sent
+  kFileModeNoFind = 0x20,    // finds search nothing
+  kFileModeNoInsert = 0x40,  // inserts are not sent
+  kFileModeNoLockMask = 0x5B,
+};
+
 // Bits of nTableFlags.
 enum TableFlag : uint8_t {
   kTableHasNulls = 0x01,  // nullable fields or null indicator key segments

@@ -90,6 +90,7 @@ TEST_F(FileRecordStateTest, MakeActiveReadsNullsAndTheRecordNumber) {
   file_->lpRecBuf[4] = 7;  // a byte of DUE, in front of BORN, which is not nullable
   const uint8_t address[4] = {0x10, 0x20, 0x30, 0x40};
   std::memcpy(file_->PosBlock + BTR_POS_BLOCK_ADDRESS_OFFSET, address, 4);
+  file_->nRecnumMethod = driver::kRecnumPositionBlock;  // no engine file behind the record
   EXPECT_EQ(driver::mvbtrRecordMarkActive(file_), 0);
   const driver::FieldDesc* f = file_->lpFields;
   EXPECT_EQ(f[1].bIsNull, 1);
