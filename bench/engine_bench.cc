@@ -3,8 +3,14 @@
 // duplicate key, a walk along the duplicate key, updates and deletes in one
 // transaction each, and single-insert transactions.
 //
-// Usage: engine_bench [DIRECTORY]   (default: a fresh temporary directory)
+// Usage: engine_bench [DIRECTORY [RECORDS]]
+//   DIRECTORY  default: a fresh temporary directory
+//   RECORDS    default 100000; the other counts scale with it (a reduced run
+//              under an instruction counter), e.g.
+//   valgrind --tool=callgrind --toggle-collect='*InsertInOneTransaction*' engine_bench DIR 20000
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <random>
@@ -16,10 +22,10 @@
 
 namespace {
 
-constexpr int kRecords = 100000;
-constexpr int kReads = 100000;
-constexpr int kChanges = 10000;
-constexpr int kSingleTransactions = 1000;
+int g_records = 100000;
+int g_reads = 100000;
+int g_changes = 10000;
+int g_single_transactions = 1000;
 constexpr uint16_t kRecordLength = 100;
 constexpr uint16_t kNameLength = 30;
 constexpr int kDistinctNames = 5000;
@@ -27,14 +33,12 @@ constexpr int kDistinctNames = 5000;
 uint8_t g_client[BTR_CLIENT_ID_SIZE] = {'b', 'e', 'n', 'c', 'h'};
 uint8_t g_block[BTR_POS_BLOCK_SIZE];
 
-int16_t Call(uint16_t op, void* data, uint32_t len, const void* key, int8_t key_number,
-             uint32_t* len_out = nullptr) {
+// A call with a fresh key buffer holding key_size bytes of key.
+int16_t Call(uint16_t op, void* data, uint32_t len, const void* key, std::size_t key_size,
+             int8_t key_number) {
   char key_buf[BTR_MAX_KEY_SIZE + 1] = {};
-  if (key != nullptr) std::memcpy(key_buf, key, BTR_MAX_KEY_SIZE);
-  const int16_t s =
-      BTRCALLID(op, g_block, data, &len, key_buf, BTR_MAX_KEY_SIZE, key_number, g_client);
-  if (len_out != nullptr) *len_out = len;
-  return s;
+  if (key != nullptr) std::memcpy(key_buf, key, std::min<std::size_t>(key_size, BTR_MAX_KEY_SIZE));
+  return BTRCALLID(op, g_block, data, &len, key_buf, BTR_MAX_KEY_SIZE, key_number, g_client);
 }
 
 void Put16(uint8_t* p, uint16_t v) {
@@ -75,14 +79,9 @@ bool Check(int16_t s, const char* what) {
   return s == 0;
 }
 
-}  // namespace
+// The phases; kept out of line so that a profiler can collect one alone.
 
-int main(int argc, char** argv) {
-  const std::string dir =
-      argc > 1 ? argv[1] : vv::platform::MakeTempDirectory("vvbench").value_or(".");
-  const std::string path = dir + "/bench.btr";
-  vv::platform::DeleteFile(path);
-
+bool CreateAndOpen(const std::string& path) {
   uint8_t spec[BTR_FSPEC_SIZE + 2 * BTR_KSPEC_SIZE] = {};
   Put16(spec + BTR_FSPEC_RECORD_LENGTH, kRecordLength);
   Put16(spec + BTR_FSPEC_PAGE_SIZE, 4096);
@@ -97,88 +96,141 @@ int main(int argc, char** argv) {
   Put16(k1 + BTR_KSPEC_LENGTH, kNameLength);
   Put16(k1 + BTR_KSPEC_FLAGS, BTR_KEY_EXTENDED_TYPE | BTR_KEY_MODIFIABLE | BTR_KEY_DUPLICATES);
   k1[BTR_KSPEC_TYPE] = BTR_TYPE_STRING;
-  if (!Check(Call(BTR_CREATE, spec, sizeof spec, path.c_str(), BTR_CREATE_REPLACE), "create"))
-    return 1;
-  if (!Check(Call(BTR_OPEN, nullptr, 0, path.c_str(), BTR_OPEN_NORMAL), "open")) return 1;
+  return Check(Call(BTR_CREATE, spec, sizeof spec, path.c_str(), path.size(), BTR_CREATE_REPLACE),
+               "create") &&
+         Check(Call(BTR_OPEN, nullptr, 0, path.c_str(), path.size(), BTR_OPEN_NORMAL), "open");
+}
+
+[[gnu::noinline]] bool InsertInOneTransaction(std::mt19937& random) {
+  uint8_t rec[kRecordLength];
+  Timer t;
+  if (!Check(Call(BTR_BEGIN_TRANSACTION, nullptr, 0, nullptr, 0, 0), "begin")) return false;
+  for (int i = 0; i < g_records; ++i) {
+    MakeRecord(i, static_cast<int>(random() % kDistinctNames), rec);
+    if (!Check(Call(BTR_INSERT, rec, kRecordLength, nullptr, 0, BTR_KEY_NONE), "insert"))
+      return false;
+  }
+  if (!Check(Call(BTR_END_TRANSACTION, nullptr, 0, nullptr, 0, 0), "end")) return false;
+  t.Report("insert, one transaction", g_records);
+  return true;
+}
+
+[[gnu::noinline]] bool GetEqualUnique(std::mt19937& random) {
+  uint8_t rec[kRecordLength];
+  Timer t;
+  for (int i = 0; i < g_reads; ++i) {
+    const int id = static_cast<int>(random() % static_cast<unsigned>(g_records));
+    if (!Check(Call(BTR_GET_EQUAL, rec, kRecordLength, &id, sizeof id, 0), "get equal"))
+      return false;
+  }
+  t.Report("get equal, unique INTEGER key", g_reads);
+  return true;
+}
+
+[[gnu::noinline]] bool GetEqualDuplicates(std::mt19937& random) {
+  uint8_t rec[kRecordLength];
+  Timer t;
+  for (int i = 0; i < g_reads; ++i) {
+    const std::string name = Name(static_cast<int>(random() % kDistinctNames));
+    const int16_t s = Call(BTR_GET_EQUAL, rec, kRecordLength, name.data(), name.size(), 1);
+    if (s != 0 && s != BTR_STATUS_KEY_NOT_FOUND) return Check(s, "get equal");
+  }
+  t.Report("get equal, duplicate STRING key", g_reads);
+  return true;
+}
+
+[[gnu::noinline]] bool GetNextWalk() {
+  uint8_t rec[kRecordLength];
+  Timer t;
+  long n = 0;
+  for (int16_t s = Call(BTR_GET_FIRST, rec, kRecordLength, nullptr, 0, 1); s == 0;
+       s = Call(BTR_GET_NEXT, rec, kRecordLength, nullptr, 0, 1)) {
+    ++n;
+  }
+  t.Report("get next walk, duplicate STRING key", n);
+  if (n != g_records) std::fprintf(stderr, "engine_bench: the walk found %ld records\n", n);
+  return n == g_records;
+}
+
+[[gnu::noinline]] bool UpdateInOneTransaction(std::mt19937& random) {
+  uint8_t rec[kRecordLength];
+  Timer t;
+  if (!Check(Call(BTR_BEGIN_TRANSACTION, nullptr, 0, nullptr, 0, 0), "begin")) return false;
+  for (int i = 0; i < g_changes; ++i) {
+    const int id = i * (g_records / g_changes);
+    if (!Check(Call(BTR_GET_EQUAL, rec, kRecordLength, &id, sizeof id, 0), "get equal"))
+      return false;
+    std::memcpy(rec + 4, Name(static_cast<int>(random() % kDistinctNames)).data(), kNameLength);
+    if (!Check(Call(BTR_UPDATE, rec, kRecordLength, nullptr, 0, BTR_KEY_NONE), "update"))
+      return false;
+  }
+  if (!Check(Call(BTR_END_TRANSACTION, nullptr, 0, nullptr, 0, 0), "end")) return false;
+  t.Report("get equal + update, one transaction", g_changes);
+  return true;
+}
+
+[[gnu::noinline]] bool DeleteInOneTransaction() {
+  uint8_t rec[kRecordLength];
+  Timer t;
+  if (!Check(Call(BTR_BEGIN_TRANSACTION, nullptr, 0, nullptr, 0, 0), "begin")) return false;
+  for (int i = 0; i < g_changes; ++i) {
+    const int id = i * (g_records / g_changes) + 1;
+    if (!Check(Call(BTR_GET_EQUAL, rec, kRecordLength, &id, sizeof id, 0), "get equal"))
+      return false;
+    if (!Check(Call(BTR_DELETE, nullptr, 0, nullptr, 0, 0), "delete")) return false;
+  }
+  if (!Check(Call(BTR_END_TRANSACTION, nullptr, 0, nullptr, 0, 0), "end")) return false;
+  t.Report("get equal + delete, one transaction", g_changes);
+  return true;
+}
+
+[[gnu::noinline]] bool SingleInsertTransactions() {
+  uint8_t rec[kRecordLength];
+  Timer t;
+  for (int i = 0; i < g_single_transactions; ++i) {
+    MakeRecord(g_records + i, i, rec);
+    if (!Check(Call(BTR_BEGIN_TRANSACTION, nullptr, 0, nullptr, 0, 0), "begin")) return false;
+    if (!Check(Call(BTR_INSERT, rec, kRecordLength, nullptr, 0, BTR_KEY_NONE), "insert"))
+      return false;
+    if (!Check(Call(BTR_END_TRANSACTION, nullptr, 0, nullptr, 0, 0), "end")) return false;
+  }
+  t.Report("single-insert transactions", g_single_transactions);
+  return true;
+}
+
+[[gnu::noinline]] bool CloseAndReopen(const std::string& path) {
+  Timer t;
+  if (!Check(Call(BTR_CLOSE, nullptr, 0, nullptr, 0, 0), "close") ||
+      !Check(Call(BTR_OPEN, nullptr, 0, path.c_str(), path.size(), BTR_OPEN_NORMAL), "open")) {
+    return false;
+  }
+  t.Report("close and reopen (replay)", 1);
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc > 2) {
+    g_records = std::atoi(argv[2]);
+    if (g_records < 100) {
+      std::fprintf(stderr, "engine_bench: RECORDS must be at least 100\n");
+      return 2;
+    }
+    g_reads = g_records;
+    g_changes = g_records / 10;
+    g_single_transactions = g_records / 100;
+  }
+  const std::string dir =
+      argc > 1 ? argv[1] : vv::platform::MakeTempDirectory("vvbench").value_or(".");
+  const std::string path = dir + "/bench.btr";
+  vv::platform::DeleteFile(path);
 
   std::mt19937 random(42);
-  uint8_t rec[kRecordLength];
-  {
-    Timer t;
-    Check(Call(BTR_BEGIN_TRANSACTION, nullptr, 0, nullptr, 0), "begin");
-    for (int i = 0; i < kRecords; ++i) {
-      MakeRecord(i, static_cast<int>(random() % kDistinctNames), rec);
-      if (!Check(Call(BTR_INSERT, rec, kRecordLength, nullptr, BTR_KEY_NONE), "insert")) return 1;
-    }
-    Check(Call(BTR_END_TRANSACTION, nullptr, 0, nullptr, 0), "end");
-    t.Report("insert, one transaction", kRecords);
-  }
-  {
-    Timer t;
-    for (int i = 0; i < kReads; ++i) {
-      const int id = static_cast<int>(random() % kRecords);
-      if (!Check(Call(BTR_GET_EQUAL, rec, kRecordLength, &id, 0), "get equal")) return 1;
-    }
-    t.Report("get equal, unique INTEGER key", kReads);
-  }
-  {
-    Timer t;
-    for (int i = 0; i < kReads; ++i) {
-      const std::string name = Name(static_cast<int>(random() % kDistinctNames));
-      const int16_t s = Call(BTR_GET_EQUAL, rec, kRecordLength, name.data(), 1);
-      if (s != 0 && s != BTR_STATUS_KEY_NOT_FOUND) return Check(s, "get equal"), 1;
-    }
-    t.Report("get equal, duplicate STRING key", kReads);
-  }
-  {
-    Timer t;
-    long n = 0;
-    for (int16_t s = Call(BTR_GET_FIRST, rec, kRecordLength, nullptr, 1); s == 0;
-         s = Call(BTR_GET_NEXT, rec, kRecordLength, nullptr, 1)) {
-      ++n;
-    }
-    t.Report("get next walk, duplicate STRING key", n);
-  }
-  {
-    Timer t;
-    Check(Call(BTR_BEGIN_TRANSACTION, nullptr, 0, nullptr, 0), "begin");
-    for (int i = 0; i < kChanges; ++i) {
-      const int id = i * (kRecords / kChanges);
-      if (!Check(Call(BTR_GET_EQUAL, rec, kRecordLength, &id, 0), "get equal")) return 1;
-      std::memcpy(rec + 4, Name(static_cast<int>(random() % kDistinctNames)).data(), kNameLength);
-      if (!Check(Call(BTR_UPDATE, rec, kRecordLength, nullptr, BTR_KEY_NONE), "update")) return 1;
-    }
-    Check(Call(BTR_END_TRANSACTION, nullptr, 0, nullptr, 0), "end");
-    t.Report("get equal + update, one transaction", kChanges);
-  }
-  {
-    Timer t;
-    Check(Call(BTR_BEGIN_TRANSACTION, nullptr, 0, nullptr, 0), "begin");
-    for (int i = 0; i < kChanges; ++i) {
-      const int id = i * (kRecords / kChanges) + 1;
-      if (!Check(Call(BTR_GET_EQUAL, rec, kRecordLength, &id, 0), "get equal")) return 1;
-      if (!Check(Call(BTR_DELETE, nullptr, 0, nullptr, 0), "delete")) return 1;
-    }
-    Check(Call(BTR_END_TRANSACTION, nullptr, 0, nullptr, 0), "end");
-    t.Report("get equal + delete, one transaction", kChanges);
-  }
-  {
-    Timer t;
-    for (int i = 0; i < kSingleTransactions; ++i) {
-      MakeRecord(kRecords + i, i, rec);
-      Check(Call(BTR_BEGIN_TRANSACTION, nullptr, 0, nullptr, 0), "begin");
-      if (!Check(Call(BTR_INSERT, rec, kRecordLength, nullptr, BTR_KEY_NONE), "insert")) return 1;
-      if (!Check(Call(BTR_END_TRANSACTION, nullptr, 0, nullptr, 0), "end")) return 1;
-    }
-    t.Report("single-insert transactions", kSingleTransactions);
-  }
-  {
-    Timer t;
-    Check(Call(BTR_CLOSE, nullptr, 0, nullptr, 0), "close");
-    Check(Call(BTR_OPEN, nullptr, 0, path.c_str(), BTR_OPEN_NORMAL), "open");
-    t.Report("close and reopen (replay)", 1);
-  }
-  Call(BTR_RESET, nullptr, 0, nullptr, 0);
+  const bool ok = CreateAndOpen(path) && InsertInOneTransaction(random) && GetEqualUnique(random) &&
+                  GetEqualDuplicates(random) && GetNextWalk() && UpdateInOneTransaction(random) &&
+                  DeleteInOneTransaction() && SingleInsertTransactions() && CloseAndReopen(path);
+  Call(BTR_RESET, nullptr, 0, nullptr, 0, 0);
   if (argc <= 1) vv::platform::RemoveTree(dir);
-  return 0;
+  return ok ? 0 : 1;
 }

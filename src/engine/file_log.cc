@@ -18,6 +18,20 @@ int16_t AppendLog(FileState& file, const void* bytes, std::size_t n) {
   return 0;
 }
 
+int16_t AppendLog(FileState& file, const BatchLog& batch) {
+  if (file.poisoned || !file.file) return BTR_STATUS_IO_ERROR;
+  uint64_t at = file.log_size;
+  for (std::size_t i = 0; i < batch.piece_count(); ++i) {
+    if (!file.file->WriteAt(at, batch.piece(i), batch.piece_size(i))) {
+      TruncateLog(file, file.log_size);
+      return BTR_STATUS_IO_ERROR;
+    }
+    at += batch.piece_size(i);
+  }
+  file.log_size = at;
+  return 0;
+}
+
 void TruncateLog(FileState& file, uint64_t size) {
   if (!file.file || !file.file->Truncate(size)) {
     file.poisoned = true;

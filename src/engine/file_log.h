@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "engine/batch_log.h"
 #include "engine/file_definition.h"
 #include "engine/file_state.h"
 #include "engine/file_system.h"
@@ -20,6 +21,9 @@ namespace vv::engine {
 // with the log as it was.
 int16_t AppendLog(FileState& file, const std::string& bytes);
 int16_t AppendLog(FileState& file, const void* bytes, std::size_t n);
+// Appends a sealed batch record, piece after piece; 0, or 2 with the log as
+// it was.
+int16_t AppendLog(FileState& file, const BatchLog& batch);
 // Cuts the log back to size (undoing appends not yet acknowledged).
 void TruncateLog(FileState& file, uint64_t size);
 // Flushes the log to stable storage; 0 or 2.

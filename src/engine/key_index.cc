@@ -52,29 +52,25 @@ void** Children(InnerNode* n) {
 }  // namespace
 
 KeyIndex::KeyIndex(uint32_t index_id, KeyDef key_def, const std::vector<Acs>* acs)
-    : id(index_id), def(std::move(key_def)), key_length(def.length()), acs_(acs) {
-  slot_size_ = RoundUp8(sizeof(EntrySlot) + key_length);
-  separator_size_ = RoundUp8(8 + key_length);
-  leaf_capacity_ = static_cast<int>(std::max<std::size_t>(4, kNodeBytes / slot_size_));
-  inner_capacity_ = static_cast<int>(std::clamp<std::size_t>(
-      kNodeBytes / (sizeof(void*) + separator_size_), 4, kMaxInnerCapacity));
+    : id(index_id),
+      def(std::move(key_def)),
+      key_length(def.length()),
+      acs_(acs),
+      order_(OrderOf(def)),
+      slot_size_(RoundUp8(sizeof(EntrySlot) + key_length)),
+      separator_size_(RoundUp8(8 + key_length)),
+      leaf_capacity_(static_cast<int>(std::max<std::size_t>(4, kNodeBytes / slot_size_))),
+      inner_capacity_(static_cast<int>(std::clamp<std::size_t>(
+          kNodeBytes / (sizeof(void*) + separator_size_), 4, kMaxInnerCapacity))),
+      leaf_pool_(sizeof(LeafNode) + static_cast<std::size_t>(leaf_capacity_) * slot_size_),
+      inner_pool_(sizeof(InnerNode) +
+                  static_cast<std::size_t>(inner_capacity_) * (sizeof(void*) + separator_size_)) {
   spare_leaves_.reserve(4);
   spare_inners_.reserve(kMaxHeight + 2);
 }
 
-KeyIndex::~KeyIndex() {
-  if (root_ != nullptr) FreeTree(root_, height_ == 0, height_);
-  for (void* n : spare_leaves_) ::operator delete(n);
-  for (void* n : spare_inners_) ::operator delete(n);
-}
-
-void KeyIndex::FreeTree(void* node, bool leaf, int height) {
-  if (!leaf) {
-    auto* inner = static_cast<InnerNode*>(node);
-    for (int i = 0; i < inner->count; ++i) FreeTree(Children(inner)[i], height == 1, height - 1);
-  }
-  ::operator delete(node);
-}
+// The pools hold every node.
+KeyIndex::~KeyIndex() = default;
 
 EntrySlot& KeyIndex::At(EntryRef ref) const {
   return *reinterpret_cast<EntrySlot*>(Slots(ref.leaf) +
@@ -147,6 +143,13 @@ EntryRef KeyIndex::Find(const uint8_t* key, uint64_t stamp) const {
   return s.stamp == stamp && Compare(s.key(), key) == 0 ? EntryRef{leaf, i} : EntryRef{};
 }
 
+bool KeyIndex::AfterLast(const uint8_t* key, uint64_t stamp) const {
+  const EntryRef last = Last();
+  if (!last.valid()) return false;
+  const EntrySlot& s = At(last);
+  return SlotLess(s.key(), s.stamp, key, stamp);
+}
+
 EntryRef KeyIndex::First() const {
   if (root_ == nullptr) return {};
   void* node = root_;
@@ -155,7 +158,7 @@ EntryRef KeyIndex::First() const {
 }
 
 EntryRef KeyIndex::Last() const {
-  if (root_ == nullptr) return {};
+  if (root_ == nullptr || size_ == 0) return {};
   void* node = root_;
   for (int level = 0; level < height_; ++level) {
     auto* inner = static_cast<InnerNode*>(node);
@@ -178,14 +181,10 @@ EntryRef KeyIndex::Prev(EntryRef ref) const {
 
 void KeyIndex::ReserveInsert() {
   while (spare_leaves_.size() < 1) {
-    void* n =
-        ::operator new(sizeof(LeafNode) + static_cast<std::size_t>(leaf_capacity_) * slot_size_);
-    spare_leaves_.push_back(n);  // capacity reserved: cannot throw
+    spare_leaves_.push_back(leaf_pool_.Allocate());  // capacity reserved: cannot throw
   }
   while (spare_inners_.size() < static_cast<std::size_t>(height_ + 1)) {
-    void* n = ::operator new(sizeof(InnerNode) + static_cast<std::size_t>(inner_capacity_) *
-                                                     (sizeof(void*) + separator_size_));
-    spare_inners_.push_back(n);
+    spare_inners_.push_back(inner_pool_.Allocate());
   }
 }
 
@@ -209,7 +208,7 @@ void KeyIndex::FreeNode(void* node, bool leaf) {
   if (spares.size() < spares.capacity()) {
     spares.push_back(node);
   } else {
-    ::operator delete(node);
+    (leaf ? leaf_pool_ : inner_pool_).Free(node);
   }
 }
 
@@ -220,8 +219,24 @@ void KeyIndex::Insert(const uint8_t* key, uint64_t stamp, uint32_t address, Reco
     height_ = 0;
   }
   Path path;
-  LeafNode* leaf = Descend(key, stamp, &path);
-  int i = LeafLowerBound(leaf, key, stamp);
+  LeafNode* leaf = nullptr;
+  int i = 0;
+  if (AfterLast(key, stamp)) {
+    // Ascending keys (counters, dates) keep adding at the end: the place is
+    // at the end of the rightmost path, no search needed.
+    void* node = root_;
+    for (int level = 0; level < height_; ++level) {
+      auto* inner = static_cast<InnerNode*>(node);
+      path.node[level] = inner;
+      path.child[level] = inner->count - 1;
+      node = Children(inner)[inner->count - 1];
+    }
+    leaf = static_cast<LeafNode*>(node);
+    i = leaf->count;
+  } else {
+    leaf = Descend(key, stamp, &path);
+    i = LeafLowerBound(leaf, key, stamp);
+  }
   if (leaf->count == leaf_capacity_) {
     // Split; entries added at the very end (ascending keys) start a new leaf
     // instead of leaving two half-empty ones behind.
@@ -387,6 +402,48 @@ void KeyIndex::Erase(const uint8_t* key, uint64_t stamp) {
   RemoveChild(&path, height_ - 1);
 }
 
+void KeyIndex::EndTransaction(uint32_t txn, bool commit) {
+  if (root_ == nullptr) return;
+  LeafNode* leaf = First().leaf;
+  while (leaf != nullptr) {
+    LeafNode* const next = leaf->next;  // the leaf itself may go below
+    uint8_t* const slots = Slots(leaf);
+    int going = 0;
+    for (int i = 0; i < leaf->count; ++i) {
+      auto* s = reinterpret_cast<EntrySlot*>(slots + static_cast<std::size_t>(i) * slot_size_);
+      uint32_t& kept_mark = commit ? s->added_by : s->removed_by;
+      const uint32_t going_mark = commit ? s->removed_by : s->added_by;
+      if (kept_mark == txn) kept_mark = 0;
+      if (going_mark == txn) ++going;
+    }
+    if (going == leaf->count) {
+      // The leaf empties: the ordinary erase also takes it out of the tree
+      // (with its last entry, so the leaf is not looked at after that).
+      for (int left = leaf->count; left > 0; --left) {
+        const EntrySlot& s = At({leaf, left - 1});
+        std::array<uint8_t, kMaxSeparator> key;
+        std::memcpy(key.data(), s.key(), key_length);
+        Erase(key.data(), s.stamp);
+      }
+    } else if (going > 0) {
+      int kept = 0;
+      for (int i = 0; i < leaf->count; ++i) {
+        uint8_t* slot = slots + static_cast<std::size_t>(i) * slot_size_;
+        const auto* s = reinterpret_cast<const EntrySlot*>(slot);
+        if ((commit ? s->removed_by : s->added_by) == txn) continue;
+        if (kept != i) {
+          std::memcpy(slots + static_cast<std::size_t>(kept) * slot_size_, slot, slot_size_);
+        }
+        ++kept;
+      }
+      leaf->count = kept;
+      size_ -= static_cast<std::size_t>(going);
+      ++epoch_;
+    }
+    leaf = next;
+  }
+}
+
 EntryRef SkipForward(const KeyIndex& index, EntryRef ref, uint32_t txn) {
   while (ref.valid() && !Visible(index.At(ref), txn)) ref = index.Next(ref);
   return ref;
@@ -422,6 +479,8 @@ EntryRef SeekEntry(const KeyIndex& index, Seek how, const uint8_t* key, uint32_t
 
 UniqueCheck CheckUnique(const KeyIndex& index, const uint8_t* key, uint32_t txn,
                         uint32_t ignore_address) {
+  // A key above every other one (ascending keys) needs no search.
+  if (index.AfterLast(key, kStampBeforeAll)) return UniqueCheck::kFree;
   UniqueCheck result = UniqueCheck::kFree;
   for (EntryRef r = index.LowerBound(key, kStampBeforeAll);
        r.valid() && index.Compare(index.At(r).key(), key) == 0; r = index.Next(r)) {

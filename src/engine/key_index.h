@@ -21,6 +21,8 @@
 #include <vector>
 
 #include "engine/key_def.h"
+#include "engine/key_order.h"
+#include "engine/node_pool.h"
 
 namespace vv::engine {
 
@@ -69,7 +71,10 @@ class KeyIndex {
   KeyDef def;
   std::size_t key_length;
 
-  int Compare(const uint8_t* a, const uint8_t* b) const { return CompareKeys(def, a, b, *acs_); }
+  int Compare(const uint8_t* a, const uint8_t* b) const {
+    return order_ == KeyOrder::kGeneral ? CompareKeys(def, a, b, *acs_)
+                                        : CompareInOrder(order_, key_length, a, b);
+  }
 
   // The entry at a valid position.
   EntrySlot& At(EntryRef ref) const;
@@ -80,6 +85,8 @@ class KeyIndex {
   EntryRef Find(const uint8_t* key, uint64_t stamp) const;
   EntryRef First() const;
   EntryRef Last() const;
+  // Whether (key, stamp) would sort after every entry (false when empty).
+  bool AfterLast(const uint8_t* key, uint64_t stamp) const;
   EntryRef Next(EntryRef ref) const;
   EntryRef Prev(EntryRef ref) const;
 
@@ -90,6 +97,12 @@ class KeyIndex {
               uint32_t added_by);
   // Removes the entry (key, stamp) if present; cannot fail.
   void Erase(const uint8_t* key, uint64_t stamp);
+  // Ends transaction txn's changes of the index in one pass over all
+  // entries, which beats finding them one by one once the transaction
+  // touched more than a small part of them. Commit: the entries it added
+  // become committed ones and those it removed go; rollback: the reverse.
+  // Cannot fail.
+  void EndTransaction(uint32_t txn, bool commit);
 
   std::size_t size() const { return size_; }
   uint64_t epoch() const { return epoch_; }
@@ -104,13 +117,15 @@ class KeyIndex {
   InnerNode* NewInner();
   void FreeNode(void* node, bool leaf);
   void RemoveChild(Path* path, int level);
-  void FreeTree(void* node, bool leaf, int height);
 
   const std::vector<Acs>* acs_;
+  KeyOrder order_;  // from the segments, which stay as they are for the life of the index
   std::size_t slot_size_;
   std::size_t separator_size_;
   int leaf_capacity_;
   int inner_capacity_;  // children
+  NodePool leaf_pool_;
+  NodePool inner_pool_;
   void* root_ = nullptr;
   int height_ = 0;  // levels of inner nodes above the leaves
   std::size_t size_ = 0;

@@ -140,13 +140,22 @@ bool DecodeChange(RecordKind kind, const uint8_t* p, std::size_t n, Change* out)
   return true;
 }
 
+std::size_t EncodeBatchMemberHead(const Change& change, uint8_t out[kBatchMemberHeadMax]) {
+  const bool has_image = change.kind != RecordKind::kDelete;
+  // The payload as AppendChangePayload lays it out.
+  const std::size_t payload = has_image ? 4 + 8 + change.image_size : 4;
+  out[0] = static_cast<uint8_t>(change.kind);
+  StoreU32(out + 1, static_cast<uint32_t>(payload));
+  StoreU32(out + 5, change.address);
+  if (!has_image) return 1 + 4 + 4;
+  StoreU64(out + 9, change.stamp);
+  return kBatchMemberHeadMax;
+}
+
 void AppendBatchMember(std::string* out, const Change& change) {
-  PutU8(out, static_cast<uint8_t>(change.kind));
-  const std::size_t length_at = out->size();
-  PutU32(out, 0);
-  AppendChangePayload(out, change);
-  StoreU32(reinterpret_cast<uint8_t*>(out->data()) + length_at,
-           static_cast<uint32_t>(out->size() - length_at - 4));
+  uint8_t head[kBatchMemberHeadMax];
+  PutBytes(out, head, EncodeBatchMemberHead(change, head));
+  if (change.kind != RecordKind::kDelete) PutBytes(out, change.image, change.image_size);
 }
 
 BatchReader::BatchReader(const uint8_t* p, std::size_t n) : p_(p), n_(n) {

@@ -85,6 +85,10 @@ void AppendChangePayload(std::string* out, const Change& change);
 bool DecodeChange(RecordKind kind, const uint8_t* p, std::size_t n, Change* out);
 // A change as a member of a batch: u8 kind, u32 payload length, payload.
 void AppendBatchMember(std::string* out, const Change& change);
+// The bytes of a batch member that come before the record image (all of
+// them for a delete); returns how many it wrote.
+inline constexpr std::size_t kBatchMemberHeadMax = 1 + 4 + 4 + 8;
+std::size_t EncodeBatchMemberHead(const Change& change, uint8_t out[kBatchMemberHeadMax]);
 
 // Walks the members of a batch payload.
 class BatchReader {

@@ -49,10 +49,9 @@ bool ImageFits(const FileState& file, std::size_t size) {
 bool UniqueKeysFree(const FileState& file, const PreparedChange& c) {
   for (std::size_t i = 0; i < file.indexes.size(); ++i) {
     const KeyIndex& index = *file.indexes[i];
-    if (c.keys[i].empty() || index.def.duplicates()) continue;
+    if (c.keys.null(i) || index.def.duplicates()) continue;
     if (c.kind == RecordKind::kUpdate && !c.changed[i]) continue;
-    if (CheckUnique(index, reinterpret_cast<const uint8_t*>(c.keys[i].data()), 0, c.address) !=
-        UniqueCheck::kFree) {
+    if (CheckUnique(index, c.keys.key(i), 0, c.address) != UniqueCheck::kFree) {
       return false;
     }
   }

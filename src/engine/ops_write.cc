@@ -44,10 +44,9 @@ int KeyPathOf(const FileState& file, const Call& call, int16_t* status) {
 int16_t CheckUniqueKeys(const FileState& file, const PreparedChange& c) {
   for (std::size_t i = 0; i < file.indexes.size(); ++i) {
     const KeyIndex& index = *file.indexes[i];
-    if (c.keys[i].empty() || index.def.duplicates()) continue;
+    if (c.keys.null(i) || index.def.duplicates()) continue;
     if (c.kind == RecordKind::kUpdate && !c.changed[i]) continue;
-    switch (
-        CheckUnique(index, reinterpret_cast<const uint8_t*>(c.keys[i].data()), c.txn, c.address)) {
+    switch (CheckUnique(index, c.keys.key(i), c.txn, c.address)) {
       case UniqueCheck::kDuplicate:
         return BTR_STATUS_DUPLICATE_KEY;
       case UniqueCheck::kLocked:
@@ -76,13 +75,7 @@ int16_t LogChange(EngineState& st, Client& client, FileState& file, const Prepar
     if (entry.touched.size() == entry.touched.capacity()) {
       entry.touched.reserve(std::max<std::size_t>(16, 2 * entry.touched.capacity()));
     }
-    const std::size_t old_size = entry.log.size();
-    try {
-      AppendBatchMember(&entry.log, change);
-    } catch (...) {
-      entry.log.resize(old_size);
-      throw;
-    }
+    entry.batch.Add(change);
     *tf = &entry;
     return 0;
   }
@@ -101,7 +94,6 @@ void AfterChange(EngineState& st, FileState& file, TxnFile* tf, const PreparedCh
     MaybeCompact(st.fs, file);
     return;
   }
-  ++tf->change_count;
   tf->count_delta += count_delta;
   if (first_touch) tf->touched.push_back(record);
   if (c.kind == RecordKind::kInsert) tf->allocated_addresses = true;
@@ -208,7 +200,8 @@ int16_t OpUpdate(EngineState& st, Call& call) {
   TxnFile* tf = nullptr;
   if ((status = LogChange(st, me, file, c, &tf)) != 0) return status;
 
-  const bool first_touch = c.pending != nullptr;
+  // (A record the transaction inserted was touched by the insert.)
+  const bool first_touch = c.pending != nullptr && it->second.inserted_by == 0;
   Record& record = ApplyChange(file, &c)->second;
   AfterChange(st, file, tf, c, it, first_touch, 0);
   ReleaseSingleLock(file, *cursor, c.address);
@@ -236,7 +229,8 @@ int16_t OpDelete(EngineState& st, Call& call) {
   TxnFile* tf = nullptr;
   if (const int16_t s = LogChange(st, me, file, c, &tf); s != 0) return s;
 
-  const bool first_touch = c.pending != nullptr;
+  // (A record the transaction inserted was touched by the insert.)
+  const bool first_touch = c.pending != nullptr && it->second.inserted_by == 0;
   ApplyChange(file, &c);
   if (tf == nullptr) {
     DropRecordLocks(st, file, c.address);

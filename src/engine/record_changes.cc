@@ -43,55 +43,42 @@ void Bump(FileState& file, const PreparedChange& c) {
 std::unique_ptr<PendingChange> NewPending(const Record& record, uint32_t txn, std::size_t keys) {
   auto p = std::make_unique<PendingChange>();
   p->txn = txn;
-  p->seen = record.committed ? record.entries : std::vector<uint64_t>(keys, 0);
+  p->seen = record.committed || record.inserted_by == txn ? record.entries
+                                                          : std::vector<uint64_t>(keys, 0);
   return p;
 }
 
 }  // namespace
 
-void ComputeKeys(const FileState& file, const std::string& image, std::vector<std::string>* keys) {
-  keys->resize(file.indexes.size());
-  const auto* record = reinterpret_cast<const uint8_t*>(image.data());
-  for (std::size_t i = 0; i < file.indexes.size(); ++i) {
-    const KeyIndex& index = *file.indexes[i];
-    std::string& key = (*keys)[i];
-    key.resize(index.key_length);
-    auto* k = reinterpret_cast<uint8_t*>(key.data());
-    ExtractKey(index.def, record, k);
-    if (IsNullKey(index.def, k)) key.clear();
-  }
-}
-
 uint64_t SeenStamp(const Record& record, std::size_t i, uint32_t txn) {
+  if (record.inserted_by != 0) return record.inserted_by == txn ? record.entries[i] : 0;
   if (txn != 0 && record.pending && record.pending->txn == txn) return record.pending->seen[i];
   return record.committed ? record.entries[i] : 0;
 }
 
 void PrepareInsert(const FileState& file, PreparedChange* c) {
-  ComputeKeys(file, c->image, &c->keys);
+  c->keys.Compute(file.indexes, c->image);
   RecordMap scratch;
   Record& r = scratch[c->address];
   r.entries.assign(file.indexes.size(), 0);
-  if (c->txn != 0) r.pending = NewPending(r, c->txn, file.indexes.size());
   c->record_node = scratch.extract(scratch.begin());
   for (std::size_t i = 0; i < file.indexes.size(); ++i) {
-    if (!c->keys[i].empty()) file.indexes[i]->ReserveInsert();
+    if (!c->keys.null(i)) file.indexes[i]->ReserveInsert();
   }
 }
 
 void PrepareUpdate(const FileState& file, const Record& record, PreparedChange* c) {
-  ComputeKeys(file, c->image, &c->keys);
+  c->keys.Compute(file.indexes, c->image);
   c->changed.assign(file.indexes.size(), false);
   const std::string* seen_image = VisibleImage(record, c->txn);
   for (std::size_t i = 0; i < file.indexes.size(); ++i) {
     KeyIndex& index = *file.indexes[i];
     const bool had = SeenStamp(record, i, c->txn) != 0;
-    const bool has = !c->keys[i].empty();
+    const bool has = !c->keys.null(i);
     bool changed = had != has;
     if (had && has) {
       KeyBuffer buf;
-      changed =
-          std::memcmp(KeyOf(index, *seen_image, &buf), c->keys[i].data(), index.key_length) != 0;
+      changed = std::memcmp(KeyOf(index, *seen_image, &buf), c->keys.key(i), index.key_length) != 0;
     }
     c->changed[i] = changed;
     if (changed && has) index.ReserveInsert();
@@ -113,22 +100,19 @@ RecordMap::iterator ApplyChange(FileState& file, PreparedChange* c) {
     // Addresses ascend: the new record almost always goes at the end.
     const auto it = file.records.insert(file.records.end(), std::move(c->record_node));
     Record& r = it->second;
-    std::vector<uint64_t>& entries = c->txn != 0 ? r.pending->seen : r.entries;
     for (std::size_t i = 0; i < n; ++i) {
-      if (c->keys[i].empty()) continue;
+      if (c->keys.null(i)) continue;
       const uint64_t stamp = c->key_stamps.empty() ? c->stamp : c->key_stamps[i];
-      file.indexes[i]->Insert(reinterpret_cast<const uint8_t*>(c->keys[i].data()), stamp,
-                              c->address, &r, c->txn);
-      entries[i] = stamp;
+      file.indexes[i]->Insert(c->keys.key(i), stamp, c->address, &r, c->txn);
+      r.entries[i] = stamp;
     }
+    r.image.swap(c->image);
+    r.version = file.next_version++;
     if (c->txn != 0) {
-      r.pending->image.swap(c->image);
-      r.pending->version = file.next_version++;
+      r.inserted_by = c->txn;
       ++file.pending_records;
     } else {
       r.committed = true;
-      r.image.swap(c->image);
-      r.version = file.next_version++;
       ++file.committed_count;
       file.live_bytes += LiveBytesOf(r.image.size(), n);
     }
@@ -139,23 +123,34 @@ RecordMap::iterator ApplyChange(FileState& file, PreparedChange* c) {
   const auto it = file.records.find(c->address);
   Record& r = it->second;
   const bool fresh = c->pending != nullptr;  // the transaction's first change of it
+  bool inserted = false;                     // ... after its insert
   if (fresh) {
+    inserted = r.inserted_by != 0;
     r.pending = std::move(c->pending);
-    ++file.pending_records;
+    if (inserted) {
+      // Image and version move into the pending change (which took the
+      // entries over when it was prepared).
+      r.pending->image.swap(r.image);
+      r.pending->version = r.version;
+      r.inserted_by = 0;
+      r.version = 0;
+      r.entries.clear();
+    } else {
+      ++file.pending_records;
+    }
   }
   const bool pending = c->txn != 0;
   std::vector<uint64_t>& entries = pending ? r.pending->seen : r.entries;
   // The image whose keys the entries seen so far carry.
-  const std::string& seen_image = pending && !fresh ? r.pending->image : r.image;
+  const std::string& seen_image = pending && (!fresh || inserted) ? r.pending->image : r.image;
   if (c->kind == RecordKind::kUpdate) {
     for (std::size_t i = 0; i < n; ++i) {
       if (!c->changed[i]) continue;
       KeyIndex& index = *file.indexes[i];
       Unsee(index, r, entries[i], seen_image, i, c->txn);
       entries[i] = 0;
-      if (!c->keys[i].empty()) {
-        index.Insert(reinterpret_cast<const uint8_t*>(c->keys[i].data()), c->stamp, c->address, &r,
-                     c->txn);
+      if (!c->keys.null(i)) {
+        index.Insert(c->keys.key(i), c->stamp, c->address, &r, c->txn);
         entries[i] = c->stamp;
       }
     }
@@ -190,13 +185,28 @@ RecordMap::iterator ApplyChange(FileState& file, PreparedChange* c) {
   return file.records.end();
 }
 
-void CommitPending(FileState& file, RecordMap::iterator it) {
+void CommitPending(FileState& file, RecordMap::iterator it, bool swept) {
   Record& r = it->second;
-  PendingChange& p = *r.pending;
   const std::size_t n = file.indexes.size();
-  for (std::size_t i = 0; i < n; ++i) {
+  if (r.inserted_by != 0) {
+    for (std::size_t i = 0; i < n && !swept; ++i) {
+      if (r.entries[i] == 0) continue;
+      KeyIndex& index = *file.indexes[i];
+      KeyBuffer buf;
+      const EntryRef ref = index.Find(KeyOf(index, r.image, &buf), r.entries[i]);
+      if (ref.valid()) index.At(ref).added_by = 0;
+    }
+    r.inserted_by = 0;
+    r.committed = true;
+    --file.pending_records;
+    ++file.committed_count;
+    file.live_bytes += LiveBytesOf(r.image.size(), n);
+    return;
+  }
+  PendingChange& p = *r.pending;
+  for (std::size_t i = 0; i < n && !swept; ++i) {
     KeyIndex& index = *file.indexes[i];
-    const uint64_t committed = r.entries[i];
+    const uint64_t committed = r.committed ? r.entries[i] : 0;
     const uint64_t seen = p.seen[i];
     KeyBuffer buf;
     if (committed != 0 && committed != seen) index.Erase(KeyOf(index, r.image, &buf), committed);
@@ -204,8 +214,9 @@ void CommitPending(FileState& file, RecordMap::iterator it) {
       const EntryRef ref = index.Find(KeyOf(index, p.image, &buf), seen);
       if (ref.valid()) index.At(ref).added_by = 0;
     }
-    r.entries[i] = seen;
   }
+  // What the transaction saw is committed now (a swap: nothing to allocate).
+  r.entries.swap(p.seen);
   --file.pending_records;
   if (p.deleted) {
     if (r.committed) {
@@ -228,12 +239,24 @@ void CommitPending(FileState& file, RecordMap::iterator it) {
   r.pending.reset();
 }
 
-void RollbackPending(FileState& file, RecordMap::iterator it) {
+void RollbackPending(FileState& file, RecordMap::iterator it, bool swept) {
   Record& r = it->second;
+  if (r.inserted_by != 0) {
+    for (std::size_t i = 0; i < file.indexes.size() && !swept; ++i) {
+      if (r.entries[i] == 0) continue;
+      KeyIndex& index = *file.indexes[i];
+      KeyBuffer buf;
+      index.Erase(KeyOf(index, r.image, &buf), r.entries[i]);
+    }
+    --file.pending_records;
+    file.records.erase(it);
+    ++file.records_epoch;
+    return;
+  }
   const PendingChange& p = *r.pending;
-  for (std::size_t i = 0; i < file.indexes.size(); ++i) {
+  for (std::size_t i = 0; i < file.indexes.size() && !swept; ++i) {
     KeyIndex& index = *file.indexes[i];
-    const uint64_t committed = r.entries[i];
+    const uint64_t committed = r.committed ? r.entries[i] : 0;
     const uint64_t seen = p.seen[i];
     KeyBuffer buf;
     if (seen != 0 && seen != committed) index.Erase(KeyOf(index, p.image, &buf), seen);

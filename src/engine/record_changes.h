@@ -5,7 +5,8 @@
 // the two: a change reaches memory only after its log record was written.
 //
 // A change with txn 0 commits at once; with a transaction id it becomes the
-// record's pending change until CommitPending or RollbackPending.
+// record's pending change (or its uncommitted insert, record_store.h) until
+// CommitPending or RollbackPending.
 #ifndef VEVERAVE_ENGINE_RECORD_CHANGES_H_
 #define VEVERAVE_ENGINE_RECORD_CHANGES_H_
 
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "engine/file_state.h"
+#include "engine/key_values.h"
 
 namespace vv::engine {
 
@@ -24,14 +26,11 @@ struct PreparedChange {
   std::vector<uint64_t> key_stamps;  // insert: a stamp per index instead of stamp (snapshots)
   uint32_t txn = 0;
   std::string image;                       // the new image (insert, update)
-  std::vector<std::string> keys;           // per index: the new key value, empty for a null key
+  KeyValues keys;                          // of the new image
   std::vector<bool> changed;               // per index: differs from the key the author saw
   RecordMap::node_type record_node;        // insert: the new record
   std::unique_ptr<PendingChange> pending;  // the transaction's first change of the record
 };
-
-// The key values of an image, per index (empty for a null key).
-void ComputeKeys(const FileState& file, const std::string& image, std::vector<std::string>* keys);
 
 // The stamp of the entry transaction txn (0: none) sees for a record on
 // index i; 0 when it sees none. Its key is the key of VisibleImage.
@@ -46,9 +45,12 @@ void PrepareDelete(const FileState& file, const Record& record, PreparedChange* 
 // committed delete removed it. Cannot fail.
 RecordMap::iterator ApplyChange(FileState& file, PreparedChange* change);
 
-// Ends a record's pending change: makes it the committed state, or drops it.
-void CommitPending(FileState& file, RecordMap::iterator it);
-void RollbackPending(FileState& file, RecordMap::iterator it);
+// Ends a transaction's change of a record (its pending change, or its insert
+// of it): makes it the committed state, or drops it.
+// swept: the transaction's entries were ended already, by a pass over every
+// index (KeyIndex::EndTransaction).
+void CommitPending(FileState& file, RecordMap::iterator it, bool swept = false);
+void RollbackPending(FileState& file, RecordMap::iterator it, bool swept = false);
 
 }  // namespace vv::engine
 

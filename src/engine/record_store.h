@@ -9,6 +9,12 @@
 // A record inserted by a transaction has no committed image until End; one
 // deleted by a transaction keeps it until End. Addresses ascend with every
 // insert and are never given out twice; physical order is address order.
+//
+// A record a transaction inserted and has not changed since needs no pending
+// change: inserted_by names the transaction, and image, version and entries
+// are the ones it sees. Large transactions insert many records, and this
+// spares each one an allocation. The transaction's next change of the record
+// moves them into a pending change (a record without committed image).
 #ifndef VEVERAVE_ENGINE_RECORD_STORE_H_
 #define VEVERAVE_ENGINE_RECORD_STORE_H_
 
@@ -34,13 +40,15 @@ struct PendingChange {
 };
 
 struct Record {
-  bool committed = false;  // a committed image exists
+  bool committed = false;    // a committed image exists
+  uint32_t inserted_by = 0;  // the transaction of an uncommitted, unchanged insert
   std::string image;
   // Raised by every committed change; a cursor that read another version
   // than the current one gets a conflict on Update and Delete.
   uint64_t version = 0;
   // Per index: the stamp of the committed entry (its key is the key of the
-  // committed image), or 0 for a record left out of the key.
+  // committed image, or of the inserted one), or 0 for a record left out of
+  // the key. Empty in a record that has only a pending change.
   std::vector<uint64_t> entries;
   std::unique_ptr<PendingChange> pending;
 };
@@ -54,12 +62,15 @@ inline const std::string* VisibleImage(const Record& r, uint32_t txn, uint64_t* 
     if (version != nullptr) *version = r.pending->version;
     return r.pending->deleted ? nullptr : &r.pending->image;
   }
-  if (version != nullptr) *version = r.version;
-  return r.committed ? &r.image : nullptr;
+  // The committed image, or an insert that only its own transaction sees.
+  const bool visible = r.committed || (r.inserted_by != 0 && r.inserted_by == txn);
+  if (version != nullptr) *version = visible ? r.version : 0;
+  return visible ? &r.image : nullptr;
 }
 
 // Whether a transaction other than txn holds an uncommitted change of it.
 inline bool PendingByOther(const Record& r, uint32_t txn) {
+  if (r.inserted_by != 0) return r.inserted_by != txn;
   return r.pending && r.pending->txn != txn;
 }
 

@@ -16,14 +16,14 @@
 #include <string>
 #include <vector>
 
+#include "engine/batch_log.h"
 #include "engine/file_state.h"
 
 namespace vv::engine {
 
 struct TxnFile {
   FileState* file = nullptr;
-  std::string log;  // batch members of its changes
-  uint32_t change_count = 0;
+  BatchLog batch;  // its changes, as End writes them
   // Records that got a pending change; they stay in the map until End or
   // Abort (a pending delete only marks them), so the iterators stay valid.
   std::vector<RecordMap::iterator> touched;

@@ -1,6 +1,5 @@
 #include "engine/transaction_ops.h"
 
-#include "engine/byte_order.h"
 #include "engine/compaction.h"
 #include "engine/file_log.h"
 #include "engine/file_registry.h"
@@ -13,8 +12,18 @@ namespace vv::engine {
 
 namespace {
 
-// Where the member count sits in a transaction's batch record.
-constexpr std::size_t kBatchCountOffset = kFrameHeaderSize + 1;
+// A pass over an index costs a few instructions per entry, a search for one
+// entry a few hundred to a few thousand: End and Abort pass over the indexes
+// when the transaction changed at least one record in this many.
+constexpr std::size_t kSweepFactor = 64;
+
+// Ends the transaction's entries in every index of a file in one pass when
+// that is cheaper than finding them one by one; true when it did.
+bool SweepIndexes(const TxnFile& tf, uint32_t txn, bool commit) {
+  if (tf.touched.size() * kSweepFactor < tf.file->records.size()) return false;
+  for (const auto& index : tf.file->indexes) index->EndTransaction(txn, commit);
+  return true;
+}
 
 // Leaves the transaction: locks released, references dropped, files no
 // longer used let go. Cannot fail.
@@ -36,7 +45,8 @@ void Finish(EngineState& st, Client& client) {
 void Rollback(Transaction& txn) {
   for (TxnFile& tf : txn.files) {
     FileState& file = *tf.file;
-    for (const RecordMap::iterator it : tf.touched) RollbackPending(file, it);
+    const bool swept = SweepIndexes(tf, txn.id, false);
+    for (const RecordMap::iterator it : tf.touched) RollbackPending(file, it, swept);
     // Addresses handed out stay used: the next insert after a restart must
     // not get one of them again.
     if (tf.allocated_addresses && !file.poisoned && file.writable) {
@@ -53,9 +63,6 @@ TxnFile& TouchFile(Transaction& txn, FileState& file) {
   if (TxnFile* found = txn.Find(&file)) return *found;
   TxnFile tf;
   tf.file = &file;
-  // The batch record is built in place: frame header, kind, member count.
-  BeginFrame(&tf.log, RecordKind::kBatch);
-  PutU32(&tf.log, 0);
   txn.files.push_back(std::move(tf));
   ++file.transaction_refs;
   return txn.files.back();
@@ -66,7 +73,7 @@ bool OtherTransactionTouches(const EngineState& st, const FileState& file, const
   st.clients.ForEach([&](const Client& c) {
     if (&c == me || !c.txn) return;
     for (const TxnFile& tf : c.txn->files) {
-      if (tf.file == &file && (!tf.touched.empty() || tf.change_count > 0)) found = true;
+      if (tf.file == &file && (!tf.touched.empty() || tf.batch.count() > 0)) found = true;
     }
   });
   return found;
@@ -82,19 +89,18 @@ int16_t CommitTransaction(EngineState& st, Client& client) {
   for (; written < txn.files.size(); ++written) {
     TxnFile& tf = txn.files[written];
     old_sizes[written] = tf.file->log_size;
-    if (tf.change_count == 0) continue;
-    StoreU32(reinterpret_cast<uint8_t*>(tf.log.data()) + kBatchCountOffset, tf.change_count);
-    EndFrame(&tf.log, 0);
-    if ((status = AppendLog(*tf.file, tf.log)) != 0) break;
+    if (tf.batch.count() == 0) continue;
+    tf.batch.Seal();
+    if ((status = AppendLog(*tf.file, tf.batch)) != 0) break;
   }
   if (status == 0) {
     for (TxnFile& tf : txn.files) {
-      if (tf.change_count > 0 && (status = SyncLog(*tf.file)) != 0) break;
+      if (tf.batch.count() > 0 && (status = SyncLog(*tf.file)) != 0) break;
     }
   }
   if (status != 0) {
     for (std::size_t i = 0; i < written; ++i) {
-      if (txn.files[i].change_count > 0) TruncateLog(*txn.files[i].file, old_sizes[i]);
+      if (txn.files[i].batch.count() > 0) TruncateLog(*txn.files[i].file, old_sizes[i]);
     }
     Rollback(txn);
     Finish(st, client);
@@ -102,10 +108,11 @@ int16_t CommitTransaction(EngineState& st, Client& client) {
   }
   for (TxnFile& tf : txn.files) {
     FileState& file = *tf.file;
+    const bool swept = SweepIndexes(tf, txn.id, true);
     for (const RecordMap::iterator it : tf.touched) {
       const uint32_t address = it->first;
-      const bool deleted = it->second.pending->deleted;
-      CommitPending(file, it);
+      const bool deleted = it->second.pending && it->second.pending->deleted;
+      CommitPending(file, it, swept);
       if (deleted) DropRecordLocks(st, file, address);
     }
   }

@@ -162,6 +162,17 @@ std::unique_ptr<File> OpenFile(std::string_view path, OpenMode mode, FsResult* e
 std::optional<std::string> ReadFileToString(std::string_view path);
 bool WriteStringToFile(std::string_view path, std::string_view data);
 
+// ---------------------------------------------------------------- memory
+
+// The size and alignment of the huge pages AdviseHugePages asks for.
+inline constexpr std::size_t kHugePageSize = std::size_t{2} << 20;
+// Asks the OS to back a large, long-lived block of memory with huge pages: a
+// process that fills many megabytes then takes one page fault per huge page
+// instead of one per small page. A hint the OS may ignore (Windows does: its
+// large pages need a privilege). The block should start and end on
+// kHugePageSize boundaries.
+void AdviseHugePages(void* address, std::size_t size);
+
 // ---------------------------------------------------------------- time
 
 void SleepMs(uint32_t ms);

@@ -78,6 +78,19 @@ TEST_F(FileLogTest, FailedCommitRollsTheTransactionBack) {
   EXPECT_EQ(OnDisk(), (std::vector<int32_t>{1, 2, 3}));
 }
 
+TEST_F(FileLogTest, FailedWriteInsideALargeBatchTakesTheWholeBatchBack) {
+  // A batch this large reaches the file in several writes; the third fails.
+  ASSERT_EQ(c_.Simple(BTR_BEGIN_TRANSACTION), 0);
+  for (int i = 10; i < 400; ++i) ASSERT_EQ(c_.Insert(&pb_, TestRecord(i, "txn")), 0);
+  fs_.FailWrite(3);
+  EXPECT_EQ(c_.Simple(BTR_END_TRANSACTION), BTR_STATUS_IO_ERROR);
+  std::string r;
+  EXPECT_EQ(c_.GetById(&pb_, 10, &r), BTR_STATUS_KEY_NOT_FOUND);
+  EXPECT_EQ(c_.Insert(&pb_, TestRecord(4, "r")), 0);
+  EXPECT_EQ(c_.Close(&pb_), 0);
+  EXPECT_EQ(OnDisk(), (std::vector<int32_t>{1, 2, 3, 4}));
+}
+
 TEST_F(FileLogTest, LogThatCannotBeCutBackIsPoisonedUntilClosed) {
   fs_.FailWrite(1, true);  // the append fails, and so does cutting the log back
   EXPECT_EQ(c_.Insert(&pb_, TestRecord(4, "r")), BTR_STATUS_IO_ERROR);

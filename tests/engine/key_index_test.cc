@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <random>
 #include <set>
+#include <string>
 #include <utility>
 
 #include "engine/key_index.h"
@@ -128,6 +129,56 @@ TEST(KeyIndexTest, AscendingInsertsFillLeavesAndSearchesSkipUnseenEntries) {
   EXPECT_EQ(CheckUnique(index, Bytes(k3), 0, 0), UniqueCheck::kLocked);
   EXPECT_EQ(CheckUnique(index, Bytes(k3), 7, 0), UniqueCheck::kDuplicate);
   EXPECT_EQ(CheckUnique(index, Bytes(k3), 7, 3), UniqueCheck::kFree);
+}
+
+TEST(KeyIndexTest, EndingATransactionInOnePassLeavesTheCommittedOrTheOldEntries) {
+  for (const bool commit : {true, false}) {
+    std::vector<Acs> acs;
+    KeyIndex index(1, StringKey(200), &acs);
+    Model model;
+    std::mt19937 random(commit ? 1 : 2);
+    constexpr uint32_t kTxn = 9;
+    uint64_t stamp = 1;
+    for (int i = 0; i < 600; ++i) {
+      const std::string key = KeyFor(i, 200);
+      index.ReserveInsert();
+      index.Insert(Bytes(key), stamp, static_cast<uint32_t>(stamp), nullptr, 0);
+      model.insert({key, stamp++});
+    }
+    // The transaction removes a run that spans whole leaves and scattered
+    // entries, and adds entries of its own (some of another transaction).
+    Model added;
+    Model removed;
+    for (const auto& entry : model) {
+      const int n = std::stoi(entry.first.substr(0, 4)) - 1000;
+      if ((n >= 100 && n < 300) || random() % 5 == 0) removed.insert(entry);
+    }
+    for (const auto& [key, s] : removed) {
+      index.At(index.Find(Bytes(key), s)).removed_by = kTxn;
+    }
+    for (int i = 0; i < 300; ++i) {
+      const std::string key = KeyFor(static_cast<int>(random() % 700), 200);
+      const uint32_t owner = random() % 4 == 0 ? kTxn + 1 : kTxn;
+      index.ReserveInsert();
+      index.Insert(Bytes(key), stamp, static_cast<uint32_t>(stamp), nullptr, owner);
+      model.insert({key, stamp});
+      if (owner == kTxn) added.insert({key, stamp});
+      ++stamp;
+    }
+    index.EndTransaction(kTxn, commit);
+    for (const auto& entry : commit ? removed : added) model.erase(entry);
+    ASSERT_NO_FATAL_FAILURE(ExpectSame(index, model));
+    for (EntryRef r = index.First(); r.valid(); r = index.Next(r)) {
+      const EntrySlot& e = index.At(r);
+      ASSERT_NE(e.added_by, kTxn);
+      ASSERT_NE(e.removed_by, kTxn);
+    }
+    // The tree goes on working: searches, and erasing everything.
+    for (const auto& [key, s] : model) ASSERT_TRUE(index.Find(Bytes(key), s).valid());
+    for (const auto& [key, s] : model) index.Erase(Bytes(key), s);
+    EXPECT_EQ(index.size(), 0u);
+    EXPECT_FALSE(index.First().valid());
+  }
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // change records and batches.
 #include <gtest/gtest.h>
 
+#include "engine/batch_log.h"
+#include "engine/byte_order.h"
 #include "engine/crc32c.h"
 #include "engine/file_definition.h"
 #include "engine/log_format.h"
@@ -110,6 +112,52 @@ TEST(LogFormatTest, BatchMembersRoundTripAndMalformedBatchesAreRejected) {
   BatchReader bad_kind(reinterpret_cast<const uint8_t*>(wrong.data()), wrong.size());
   EXPECT_FALSE(bad_kind.Next(&c));
   EXPECT_FALSE(bad_kind.ok());
+}
+
+TEST(LogFormatTest, BatchBuiltInPiecesIsTheSameFrameAsBuiltInOne) {
+  // Images small and large, so that members start, end and span across the
+  // pieces at every kind of place.
+  std::vector<std::string> images;
+  for (std::size_t size : {std::size_t{100}, std::size_t{1000}, std::size_t{3000},
+                           std::size_t{2500000}, std::size_t{7}}) {
+    for (int i = 0; i < 40; ++i) {
+      std::string image(size + static_cast<std::size_t>(i), '\0');
+      for (std::size_t j = 0; j < image.size(); ++j) image[j] = static_cast<char>(j * 7 + i);
+      images.push_back(std::move(image));
+      if (size > 1000000) break;
+    }
+  }
+  BatchLog batch;
+  std::string whole;
+  const std::size_t start = BeginFrame(&whole, RecordKind::kBatch);
+  PutU32(&whole, static_cast<uint32_t>(2 * images.size()));
+  for (std::size_t i = 0; i < images.size(); ++i) {
+    const Change update{RecordKind::kUpdate, static_cast<uint32_t>(i + 1), 1000 + i,
+                        reinterpret_cast<const uint8_t*>(images[i].data()), images[i].size()};
+    const Change remove{RecordKind::kDelete, static_cast<uint32_t>(i + 1), 0, nullptr, 0};
+    for (const Change& c : {update, remove}) {
+      batch.Add(c);
+      AppendBatchMember(&whole, c);
+    }
+  }
+  EndFrame(&whole, start);
+  batch.Seal();
+  EXPECT_EQ(batch.count(), 2 * images.size());
+  EXPECT_GT(batch.piece_count(), 3u);
+  std::string pieces;
+  for (std::size_t i = 0; i < batch.piece_count(); ++i) {
+    pieces.append(reinterpret_cast<const char*>(batch.piece(i)), batch.piece_size(i));
+  }
+  EXPECT_EQ(pieces.size(), batch.size());
+  ASSERT_TRUE(pieces == whole);
+  std::size_t size = 0;
+  RecordKind kind{};
+  const uint8_t* payload = nullptr;
+  std::size_t payload_size = 0;
+  ASSERT_EQ(CheckFrame(reinterpret_cast<const uint8_t*>(pieces.data()), pieces.size(), &size, &kind,
+                       &payload, &payload_size),
+            FrameCheck::kOk);
+  EXPECT_EQ(kind, RecordKind::kBatch);
 }
 
 TEST(LogFormatTest, DefinitionRoundTripsAndRefusesWhatCreateWouldRefuse) {
