@@ -101,7 +101,8 @@ enum BtrCreateMode { BTR_CREATE_REPLACE = 0, BTR_CREATE_NO_REPLACE = -1 };
 
 /* Key number meaning "no currency change" (Insert, Update) or "no key path" (Get Direct). */
 #define BTR_KEY_NONE (-1)
-/* Added to the key number of Create Index / Drop Index: use the spec's own key number /
+/* Added to the key number of Create Index / Drop Index: take the key number from the
+ * key description itself /
  * keep the numbers of the other keys. */
 #define BTR_KEY_NUMBER_BIAS 0x80
 
