@@ -26,12 +26,15 @@ enum DriverError : int16_t {
   kErrCannotOpen = 75,       // a table or dictionary file cannot be opened; the text says why
   kErrBadFieldNumber = 77,
   kErrFieldNotIndexed = 79,   // a find names a field without a main index; the field name
+  kErrFileClose = 80,         // the Btrieve close of a table failed; "BTR:%d"
   kErrServerNotLoggedIn = 4099,
   kErrBufferTooSmall = 4101,
   kErrLockTimeout = 4106,
   kErrFileDelete = 4118,  // delete failed for another reason; the path
   kErrFileRename = 4120,  // rename failed or a path missing; the old path
   kErrUnlockedUpdate = 4155,  // update outside a transaction, unlocked updates off; the table
+  kErrIncompatibleMode = 4177,  // the Btrieve file is open elsewhere in a mode that excludes
+                                // this open; "<open name>:<path>, BTR:<status>"
   kErrDeadlock = 4202,        // the table name
   kErrIndexUndefined = 4262,  // a find on an index without segments or Btrieve key
   kErrIntKeyword = 4277,  // a keyword an INT file may not hold; "<open name>: <keyword>"
@@ -42,6 +45,10 @@ enum DriverError : int16_t {
 
   // The driver's own numbers.
   kErrIntegerLength = 20482,  // dictionary INTEGER of a length without digits; the field name
+  kErrStatFailed = 20483,    // the Btrieve stat of a table being opened failed; the table
+  kErrNoIndexes = 20484,     // the Btrieve file has keys, the table no indexes; the table
+  kErrKeySpecField = 20485,  // a key segment lies elsewhere than its field;
+                             // "File %s, Index %d, Segment %d, Field %s"
   kErrHostType = 20488,       // host type without a Btrieve storage
   kErrDateNotBtrDate = 20489,  // DATE host field read from another Btrieve type
   kErrDdfUnknownField = 20490,  // segment row names no column; "%s, DDF-Field %d, DDF-Index %d"
@@ -60,6 +67,7 @@ enum DriverError : int16_t {
   kErrAcsInvalid = 20526,
   kErrIndexNumber = 20528,    // index number beyond the indexes; "file %s, index %d"
   kErrSegmentNumber = 20529,  // segment beyond or missing; "file %s, index %d, segment %d"
+  kErrAcsLength = 20530,     // the stat's collating sequences are not what its keys name
   kErrTransactionType = 20531,
   kErrTransactionTypeInTransaction = 20532,
   kErrSettingsKeyword = 20535,
@@ -76,6 +84,7 @@ enum DriverError : int16_t {
   kErrNoTableId = 20563,       // no free Xf$Id left; "(ddfFileWrite)"
   kErrNoColumnIds = 20564,     // no free run of Xe$Id left; "(ddfFileWrite)"
   kErrNegativeByte = 20565,    // negative value for a 1-byte integer; the field name
+  kErrOwnerRefused = 20566,  // no owner name tried opens the Btrieve file; the open name
   kErrNullWithoutIndicator = 20568,  // nullable column without its null byte; the column
   kErrNoteWithLongvar = 20570,  // NOTE and long-variable columns together; the table name
   kErrLongvarNoRoom = 20571,   // long-variable data beyond the record; "field:PutData";

@@ -108,6 +108,8 @@ struct DriverGlobals {
   char* lpszDdfOwner;          // DDF_OWNER
   int32_t nMaxTextLen;         // largest variable-length value, bytes
   uint8_t nTextType;           // TEXT_TYPE
+  uint8_t bLogoutRunning;      // a logout is walking lpLogins
+  uint8_t bLogoutAllDeferred;  // AUTO_LOGOUT came due during that walk
 };
 
 // The driver function table and the globals hanging off it.
