@@ -10,6 +10,7 @@
 #include "driver/frame/init.h"
 #include "driver/frame/owners.h"
 #include "driver/frame/pending.h"
+#include "driver/tables/file_owner.h"
 #include "veverave/driver.h"
 
 namespace vv::driver {
@@ -43,12 +44,14 @@ int32_t DriverFunctionRun(int32_t hFile, const char* text, int32_t number, void*
     case kFnOwnerAdd:
       return mvbtrOwnerAdd(text);
     case kFnFileOwnerSet:
-    case kFnFileOwnerClear:
-      if (mvbtrFileFromHandle(hFile) == nullptr) {
+    case kFnFileOwnerClear: {
+      auto* file = static_cast<OpenFile*>(mvbtrFileFromHandle(hFile));
+      if (file == nullptr) {
         mvbtrErrorReport(kErrBadFileHandle, "SetOwner");
         return kErrBadFileHandle;
       }
-      return mvbtrNotAvailable("mvbtrFileOwnerSet");
+      return mvbtrFileOwnerSet(file, text, number);
+    }
     case kFnOwnerClear:
       mvbtrOwnerClear();
       return result;

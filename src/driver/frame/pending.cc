@@ -46,8 +46,6 @@ using vv::driver::PendingWithHandle;
 
 extern "C" {
 
-VV_PENDING_HANDLE(btrFileClear, (int32_t hFile))
-VV_PENDING_HANDLE(btrFileClose, (int32_t hFile, int32_t))
 VV_PENDING_HANDLE(btrFileDeleteAllRecords, (int32_t hFile))
 VV_PENDING_HANDLE(btrFileDelete, (int32_t hFile))
 VV_PENDING_HANDLE(btrFieldDelete, (int32_t hFile, int32_t))
@@ -73,10 +71,6 @@ int32_t VV_CALL btrAttributeGetNumeric(int32_t hFile, int32_t, int32_t, int32_t,
     PendingWithHandle("btrAttributeGetNumeric", hFile);
     return 0;
   });
-}
-
-int16_t VV_CALL btrFileOpen(const char*, int32_t, int32_t*) {
-  return GuardStatus("btrFileOpen", [] { return PendingInitialising("btrFileOpen"); });
 }
 
 int16_t VV_CALL btrStructureStart(int32_t*, int32_t) {
