@@ -2,7 +2,7 @@
 // recording Btrieve: what reaches Btrieve under each transaction type and
 // nesting, the tables' flags and stored states, the explicit locks of a
 // start, failures before and after the Btrieve transaction was begun. On a
-// table of engine files with another user on it: lock waits, update
+// table opened by name with another user on its file: lock waits, update
 // conflicts, the update rule of the record save, and what the other user
 // sees of an open, a committed and an aborted transaction.
 #include "driver/btrieve/transaction.h"
@@ -18,6 +18,7 @@
 #include "driver/btrieve/btr_binding.h"
 #include "driver/btrieve/btr_call.h"
 #include "driver/frame/errors.h"
+#include "driver/frame/host_calls.h"
 #include "driver/frame/memory.h"
 #include "driver/tables/file_record.h"
 #include "platform/platform.h"
@@ -25,6 +26,7 @@
 #include "support/driver_fixture.h"
 #include "support/engine_table.h"
 #include "support/field_table.h"
+#include "ddf/dictionary_builder.h"
 #include "veverave/engine.h"
 
 namespace vv::testing {
@@ -358,36 +360,40 @@ struct EngineTap {
   std::function<void()> action;
 };
 
+// The table ITEMS (ID integer, NAME string) is made with the dictionary
+// builder and opened by name, as a host opens it; the other user works on its
+// Btrieve file directly.
 class OtherUserTest : public DriverFixture {
  protected:
   void SetUp() override {
     DriverFixture::SetUp();
-    ASSERT_EQ(Initialise(), 1);
-    table_ = std::make_unique<EngineTable>(
-        host_, dir(),
-        std::vector<FieldSpec>{{VV_HOST_TYPE_BCD, BTR_TYPE_INTEGER, 4, 10},
-                               {VV_HOST_TYPE_ASCII, BTR_TYPE_STRING, 8, 8}},
-        std::vector<IndexSpec>{{{1}}}, EngineTableOptions{"ITEMS"});
-    ASSERT_TRUE(table_->ok());
-    other_ = std::make_unique<OtherUser>(table_->path());
+    std::string error;
+    {
+      auto dict = ddf::DictionaryBuilder::Create(dir(), &error);
+      ASSERT_NE(dict, nullptr) << error;
+      ASSERT_TRUE(dict->AddTable(
+          {"ITEMS", "ITEMS.BTR", {{"ID", BTR_TYPE_INTEGER, 4}, {"NAME", BTR_TYPE_STRING, 8}},
+           {{{{"ID"}}}}}))
+          << dict->error();
+    }
+    other_ = std::make_unique<OtherUser>(dir() + platform::kPathSeparator + "ITEMS.BTR");
     ASSERT_TRUE(other_->open());
     ASSERT_EQ(other_->Write(BTR_INSERT, 1, "ONE"), 0);
     ASSERT_EQ(other_->Write(BTR_INSERT, 2, "TWO"), 0);
-    // The table's login is the driver's only one, as the default login is
-    // after a table was opened.
-    file_ = table_->file();
-    file_->lpLogin->lpFiles = file_;
-    globals()->lpLogins = file_->lpLogin;
-    globals()->nOpenFiles = 1;
+    handle_ = host_.FreeHandle();
+    ASSERT_EQ(btrFileOpen("ITEMS", 0, &handle_), 0) << host_.error_text();
+    file_ = static_cast<OpenFile*>(driver::mvbtrFileFromHandle(handle_));
+    ASSERT_NE(file_, nullptr);
     EngineTap::current = &tap_;
     previous_ = driver::BtrCallInterpose(&EngineTap::Call);
   }
   void TearDown() override {
     driver::BtrCallInterpose(previous_);
-    globals()->lpLogins = nullptr;
-    if (file_ != nullptr) file_->lpLogin->lpFiles = nullptr;
+    if (file_ != nullptr) {
+      EXPECT_EQ(btrFileClose(handle_, 0), 0);
+    }
+    btrLogout("");
     other_.reset();
-    table_.reset();
     DriverFixture::TearDown();
   }
   // What the host does: a cleared buffer, the ID (and NAME) put in.
@@ -408,8 +414,8 @@ class OtherUserTest : public DriverFixture {
   }
   int16_t Save() { return btrRecordSave(file_->hFile); }
 
-  std::unique_ptr<EngineTable> table_;
   std::unique_ptr<OtherUser> other_;
+  int32_t handle_ = 0;
   OpenFile* file_ = nullptr;
   EngineTap tap_;
   BtrCallIdFn previous_ = nullptr;
@@ -467,6 +473,7 @@ TEST_F(OtherUserTest, AnUpdateOfARecordTheOtherUserChangedIsRefused) {
   Rename("MINE");
   EXPECT_EQ(Save(), BtrError(BTR_STATUS_CONFLICT));
   EXPECT_EQ(host_.error_text(), "RecordSave (Update ITEMS)");
+  host_.ClearError();
   EXPECT_EQ(other_->Name(1), "OTHER");
 }
 
