@@ -1,14 +1,24 @@
-// Commands of the vv tool. Each returns the process exit code; errors are
-// printed as "error <number>: <text>".
+// The commands of vv. Each returns the process exit code (command_line.h);
+// failures are printed on standard error as "error <number>: <text>".
 #ifndef VEVERAVE_TOOLS_VV_COMMANDS_H_
 #define VEVERAVE_TOOLS_VV_COMMANDS_H_
 
 #include <string>
-#include <vector>
+
+#include "vv/command_line.h"
 
 namespace vv::tools {
 
-int DemoCommand(const std::vector<std::string>& args);
+// vv init [DIR]: an empty dictionary and a settings file.
+int InitCommand(const CommandLine& line);
+// vv tables: the tables of the dictionary.
+int TablesCommand(const CommandLine& line);
+// vv describe TABLE: fields and indexes.
+int DescribeCommand(const CommandLine& line);
+// vv dump TABLE: the records along an index.
+int DumpCommand(const CommandLine& line);
+// vv demo [DIR]: a sample database and a walk through what the driver does.
+int DemoCommand(const CommandLine& line);
 
 }  // namespace vv::tools
 
