@@ -13,6 +13,17 @@
 #include "veverave/abi.h"
 #include "veverave/btrieve.h"
 
+/* The 32-bit engine DLL exports its __stdcall functions under their
+ * undecorated names (the client library's names); a program that calls the
+ * DLL binds to those. The engine's own objects, and programs that link them
+ * statically, keep the compiler's decorated names. */
+#if defined(_WIN32) && !defined(_WIN64) && !defined(VV_ENGINE_BUILDING) && \
+    !defined(VV_ENGINE_STATIC)
+#define VV_ENGINE_IMPORT(name) __asm__("_" name)
+#else
+#define VV_ENGINE_IMPORT(name)
+#endif
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -20,13 +31,14 @@ extern "C" {
 /* The Btrieve call for the client named by the 16 bytes at clientId (a null
  * clientId means the default client of BTRCALL). */
 int16_t VV_CALL BTRCALLID(uint16_t op, void* posBlock, void* dataBuf, uint32_t* dataLen,
-                          void* keyBuf, uint8_t keyLen, int8_t keyNum, uint8_t* clientId);
+                          void* keyBuf, uint8_t keyLen, int8_t keyNum, uint8_t* clientId)
+    VV_ENGINE_IMPORT("BTRCALLID");
 /* The same for the one default client. */
 int16_t VV_CALL BTRCALL(uint16_t op, void* posBlock, void* dataBuf, uint32_t* dataLen, void* keyBuf,
-                        uint8_t keyLen, int8_t keyNum);
+                        uint8_t keyLen, int8_t keyNum) VV_ENGINE_IMPORT("BTRCALL");
 /* The one-pointer call of the client library (ordinal 3). The engine offers
  * nothing through it and always answers BTR_STATUS_INVALID_OPERATION. */
-int16_t VV_CALL BTRCALLBACK(void* request);
+int16_t VV_CALL BTRCALLBACK(void* request) VV_ENGINE_IMPORT("BTRCALLBACK");
 
 /* Options. Each is read from the environment variable of the same name when
  * the engine is first used, and may be set later with vvEngineSetOption:
@@ -45,7 +57,8 @@ int16_t VV_CALL BTRCALLBACK(void* request);
 
 /* Sets an option; a null or empty value restores its default. Returns 0, or
  * -1 for an unknown name or a value that does not parse (nothing changes). */
-int VV_CALL vvEngineSetOption(const char* name, const char* value);
+int VV_CALL vvEngineSetOption(const char* name, const char* value)
+    VV_ENGINE_IMPORT("vvEngineSetOption");
 
 #ifdef __cplusplus
 }

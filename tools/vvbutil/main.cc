@@ -6,17 +6,9 @@
 #include <vector>
 
 #include "veverave/btrieve.h"
+#include "veverave/engine.h"
 #include "vvbutil/command_line.h"
 #include "vvbutil/commands.h"
-
-#if defined(_WIN32) && !defined(_WIN64)
-// The 32-bit engine DLL exports the __stdcall BTRCALLID under its undecorated
-// name; this first declaration makes the reference use that name.
-extern "C" int16_t VV_CALL BTRCALLID(uint16_t op, void* posBlock, void* dataBuf, uint32_t* dataLen,
-                                     void* keyBuf, uint8_t keyLen, int8_t keyNum,
-                                     uint8_t* clientId) __asm__("_BTRCALLID");
-#endif
-#include "veverave/engine.h"
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
