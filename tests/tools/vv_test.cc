@@ -16,6 +16,7 @@
 
 #include "ddf/dictionary_builder.h"
 #include "platform/platform.h"
+#include "tools/support/program_test.h"
 #include "veverave/engine.h"
 #include "veverave/host_services.h"
 #include "vv/command_line.h"
@@ -28,20 +29,7 @@ namespace {
 namespace platform = vv::platform;
 namespace ddf = vv::ddf;
 
-// Anchors the lookup of the directory this test program (and vv) is in.
-const int kModuleAnchor = 0;
-
-struct RunResult {
-  int exit_code;
-  std::string out;
-  std::string err;
-};
-
-std::string Quote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
+using vv::testing::RunResult;
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -247,34 +235,14 @@ TEST(VvTextGridTest, ColumnsLineUpAcrossBlocks) {
 
 // ---------------------------------------------------------------- runs
 
-class VvTest : public testing::Test {
+class VvTest : public vv::testing::ProgramTest {
  protected:
-  void SetUp() override {
-    const std::optional<std::string> dir = platform::MakeTempDirectory("vv_test");
-    ASSERT_TRUE(dir.has_value());
-    dir_ = *dir + platform::kPathSeparator;
-    program_ = platform::ModuleDirectory(&kModuleAnchor) + "vv";
-    ASSERT_TRUE(platform::FileExists(program_)) << program_;
-  }
-  void TearDown() override { platform::RemoveTree(dir_); }
+  VvTest() : ProgramTest("vv") {}
 
-  std::string Path(const std::string& name) const { return dir_ + name; }
-
-  std::string Read(const std::string& name) {
-    return platform::ReadFileToString(Path(name)).value_or("<missing>");
-  }
-
-  // Runs vv in the test's directory through the shell, capturing its
-  // output; VV_DATA is set to data (empty: not set).
+  // Runs vv in the test's directory with VV_DATA set to data (empty: not
+  // set).
   RunResult Run(const std::vector<std::string>& args, const std::string& data = "") {
-    std::string command =
-        "cd " + Quote(dir_) + " && VV_DATA=" + Quote(data) + " " + Quote(program_);
-    for (const std::string& a : args) command += " " + Quote(a);
-    command += " >" + Quote(Path("stdout.txt")) + " 2>" + Quote(Path("stderr.txt"));
-    std::unique_ptr<platform::Process> p = platform::SpawnProcess("/bin/sh", {"-c", command});
-    if (!p) return {-1, "", "cannot start the shell"};
-    const int code = p->Wait();
-    return {code, Read("stdout.txt"), Read("stderr.txt")};
+    return ProgramTest::Run(args, "VV_DATA=" + Quote(data));
   }
 
   // A data directory "data" with the table PARTS: index 1 on NO, index 2 on
@@ -323,8 +291,6 @@ class VvTest : public testing::Test {
                PartRecord(40, "Bolt", 1999, 2024, 2, 29)});
   }
 
-  std::string dir_;
-  std::string program_;
 };
 
 TEST_F(VvTest, DemoRunsEveryStepAndRemovesItsDirectory) {

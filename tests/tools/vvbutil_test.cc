@@ -7,57 +7,17 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "tools/support/program_test.h"
 
 namespace {
 
 namespace platform = vv::platform;
 
-// Anchors the lookup of the directory this test program (and vvbutil) is in.
-const int kModuleAnchor = 0;
+using vv::testing::RunResult;
 
-struct RunResult {
-  int exit_code;
-  std::string out;
-  std::string err;
-};
-
-std::string Quote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
-class VvbutilTest : public testing::Test {
+class VvbutilTest : public vv::testing::ProgramTest {
  protected:
-  void SetUp() override {
-    const std::optional<std::string> dir = platform::MakeTempDirectory("vvbutil_test");
-    ASSERT_TRUE(dir.has_value());
-    dir_ = *dir + platform::kPathSeparator;
-    program_ = platform::ModuleDirectory(&kModuleAnchor) + "vvbutil";
-    ASSERT_TRUE(platform::FileExists(program_)) << program_;
-  }
-  void TearDown() override { platform::RemoveTree(dir_); }
-
-  std::string Path(const std::string& name) const { return dir_ + name; }
-
-  void Write(const std::string& name, const std::string& data) {
-    ASSERT_TRUE(platform::WriteStringToFile(Path(name), data));
-  }
-
-  std::string Read(const std::string& name) {
-    return platform::ReadFileToString(Path(name)).value_or("<missing>");
-  }
-
-  // Runs vvbutil with args through the shell, capturing its output.
-  RunResult Run(const std::vector<std::string>& args) {
-    std::string command = Quote(program_);
-    for (const std::string& a : args) command += " " + Quote(a);
-    command += " >" + Quote(Path("stdout.txt")) + " 2>" + Quote(Path("stderr.txt"));
-    std::unique_ptr<platform::Process> p = platform::SpawnProcess("/bin/sh", {"-c", command});
-    if (!p) return {-1, "", "cannot start the shell"};
-    const int code = p->Wait();
-    return {code, Read("stdout.txt"), Read("stderr.txt")};
-  }
+  VvbutilTest() : ProgramTest("vvbutil") {}
 
   // A 20-byte record: a 4-byte integer id, a 10-byte zstring name, 6 bytes
   // of filler.
@@ -89,8 +49,6 @@ class VvbutilTest : public testing::Test {
     ASSERT_EQ(r.exit_code, 0) << r.err;
   }
 
-  std::string dir_;
-  std::string program_;
 };
 
 TEST_F(VvbutilTest, CreateLoadSaveAndStat) {
