@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "platform/platform.h"
+#include "vv/values.h"
 
 namespace vv::tools {
 namespace {
@@ -50,16 +51,8 @@ constexpr OptionSpec kOptions[] = {
 
 // A whole decimal number in [low, high].
 bool ParseNumber(std::string_view text, int64_t low, int64_t high, int64_t* out) {
-  if (text.empty() || text.size() > 12) return false;
-  std::size_t i = text[0] == '-' ? 1 : 0;
-  if (i == text.size()) return false;
   int64_t value = 0;
-  for (; i < text.size(); ++i) {
-    if (text[i] < '0' || text[i] > '9') return false;
-    value = value * 10 + (text[i] - '0');
-  }
-  if (text[0] == '-') value = -value;
-  if (value < low || value > high) return false;
+  if (!ParseWholeNumber(text, &value) || value < low || value > high) return false;
   *out = value;
   return true;
 }

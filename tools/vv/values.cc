@@ -19,7 +19,9 @@ std::string Trimmed(const std::string& text, bool left) {
   return text.substr(begin, end + 1 - begin);
 }
 
-bool WholeNumber(const std::string& text, int64_t* out) {
+}  // namespace
+
+bool ParseWholeNumber(std::string_view text, int64_t* out) {
   if (text.empty() || text.size() > 12) return false;
   std::size_t i = text[0] == '-' ? 1 : 0;
   if (i == text.size()) return false;
@@ -31,8 +33,6 @@ bool WholeNumber(const std::string& text, int64_t* out) {
   *out = text[0] == '-' ? -value : value;
   return true;
 }
-
-}  // namespace
 
 ValueKind KindOf(const FieldInfo& field) {
   switch (field.hostType) {
@@ -74,7 +74,7 @@ std::string ShowValue(const FieldInfo& field, const std::string& raw) {
     case ValueKind::kDate: {
       const std::string text = Trimmed(raw, true);
       int64_t day = 0;
-      if (!WholeNumber(text, &day) || day < 0 || day > INT32_MAX) return text;
+      if (!ParseWholeNumber(text, &day) || day < 0 || day > INT32_MAX) return text;
       return DateText(static_cast<int32_t>(day));
     }
     case ValueKind::kText:
@@ -87,7 +87,7 @@ std::string ShowValue(const FieldInfo& field, const std::string& raw) {
 bool ParseDayNumber(const std::string& text, int32_t* day) {
   if (ParseDate(text, day)) return true;
   int64_t number = 0;
-  if (!WholeNumber(text, &number) || number < 0 || number > INT32_MAX) return false;
+  if (!ParseWholeNumber(text, &number) || number < 0 || number > INT32_MAX) return false;
   *day = static_cast<int32_t>(number);
   return true;
 }

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "vv/dictionary.h"
 
@@ -21,6 +22,9 @@ ValueKind KindOf(const FieldInfo& field);
 
 // A value as the driver gave it, made ready to show.
 std::string ShowValue(const FieldInfo& field, const std::string& raw);
+
+// A whole decimal number of at most 12 characters, with an optional '-'.
+bool ParseWholeNumber(std::string_view text, int64_t* out);
 
 // The day number a date field is given as text: a YYYY-MM-DD date, or the
 // day number itself. False when the text is neither.
