@@ -40,6 +40,13 @@ int16_t FinishRead(Call& call, Cursor& cursor, int bias, uint32_t address, const
   return status;
 }
 
+// The lock bias of a read, and whether the file lets the cursor read (with a
+// lock when the bias asks for one).
+int16_t CheckReadAccess(EngineState& st, const Call& call, Cursor& cursor, int* bias) {
+  *bias = ReadBias(call, *call.client);
+  return CheckFileAccess(st, cursor, *bias != 0 ? Access::kLockingRead : Access::kRead);
+}
+
 Seek SeekOf(int base) {
   switch (base) {
     case BTR_GET_EQUAL:
@@ -71,12 +78,8 @@ int16_t OpGetKeyed(EngineState& st, Call& call) {
   if (call.key == nullptr || call.key_cap < index.key_length) {
     return BTR_STATUS_KEY_BUFFER_TOO_SHORT;
   }
-  const int bias = ReadBias(call, *call.client);
-  if (const int16_t s =
-          CheckFileAccess(st, *cursor, bias != 0 ? Access::kLockingRead : Access::kRead);
-      s != 0) {
-    return s;
-  }
+  int bias = 0;
+  if (const int16_t s = CheckReadAccess(st, call, *cursor, &bias); s != 0) return s;
   const uint32_t txn = call.client->txn_id();
   EntryRef entry;
   if (call.base == BTR_GET_NEXT || call.base == BTR_GET_PREVIOUS) {
@@ -130,12 +133,8 @@ int16_t OpGetDirect(EngineState& st, Call& call) {
       return BTR_STATUS_KEY_BUFFER_TOO_SHORT;
     }
   }
-  const int bias = ReadBias(call, *call.client);
-  if (const int16_t s =
-          CheckFileAccess(st, *cursor, bias != 0 ? Access::kLockingRead : Access::kRead);
-      s != 0) {
-    return s;
-  }
+  int bias = 0;
+  if (const int16_t s = CheckReadAccess(st, call, *cursor, &bias); s != 0) return s;
   const uint32_t txn = call.client->txn_id();
   const auto record = file.records.find(address);
   uint64_t version = 0;
@@ -166,12 +165,8 @@ int16_t OpStep(EngineState& st, Call& call) {
   if (cursor == nullptr) return BTR_STATUS_FILE_NOT_OPEN;
   FileState& file = *cursor->file;
   if (file.attrs.flags & BTR_FILE_KEY_ONLY) return BTR_STATUS_NOT_ALLOWED;
-  const int bias = ReadBias(call, *call.client);
-  if (const int16_t s =
-          CheckFileAccess(st, *cursor, bias != 0 ? Access::kLockingRead : Access::kRead);
-      s != 0) {
-    return s;
-  }
+  int bias = 0;
+  if (const int16_t s = CheckReadAccess(st, call, *cursor, &bias); s != 0) return s;
   const uint32_t txn = call.client->txn_id();
   RecordMap& records = file.records;
   auto visible = [&](RecordMap::iterator it) { return VisibleImage(it->second, txn) != nullptr; };
