@@ -290,7 +290,6 @@ class VvTest : public vv::testing::ProgramTest {
                PartRecord(20, "Washer", 2, 2023, 12, 31),
                PartRecord(40, "Bolt", 1999, 2024, 2, 29)});
   }
-
 };
 
 TEST_F(VvTest, DemoRunsEveryStepAndRemovesItsDirectory) {

@@ -20,7 +20,9 @@ void ProgramTest::SetUp() {
   ASSERT_TRUE(platform::FileExists(program_)) << program_;
 }
 
-void ProgramTest::TearDown() { platform::RemoveTree(dir_); }
+void ProgramTest::TearDown() {
+  platform::RemoveTree(dir_);
+}
 
 void ProgramTest::Write(const std::string& name, const std::string& data) {
   ASSERT_TRUE(platform::WriteStringToFile(Path(name), data));
