@@ -161,6 +161,10 @@ enum VvHostType {
   VV_HOST_TYPE_TEXT = 5,     /* long text */
   VV_HOST_TYPE_BINARY = 6    /* binary data */
 };
+#define VV_HOST_TYPE_COUNT 7
+/* The names of the host types in type order, as INT files spell them; for an
+ * array initialiser. */
+#define VV_HOST_TYPE_NAME_LIST "ASCII", "BCD", "DATE", "OVERLAP", "RESERVE1", "TEXT", "BINARY"
 
 /* Find modes of RecordFind (slot 16) and btrRecordFind. */
 enum VvFindMode {

@@ -111,24 +111,8 @@ std::string BtrTypeName(int32_t type) {
 }
 
 std::string HostTypeName(int32_t type) {
-  switch (type) {
-    case VV_HOST_TYPE_ASCII:
-      return "ASCII";
-    case VV_HOST_TYPE_BCD:
-      return "BCD";
-    case VV_HOST_TYPE_DATE:
-      return "DATE";
-    case VV_HOST_TYPE_OVERLAP:
-      return "OVERLAP";
-    case VV_HOST_TYPE_RESERVE1:
-      return "RESERVE1";
-    case VV_HOST_TYPE_TEXT:
-      return "TEXT";
-    case VV_HOST_TYPE_BINARY:
-      return "BINARY";
-    default:
-      return "-";
-  }
+  static const char* const kNames[VV_HOST_TYPE_COUNT] = {VV_HOST_TYPE_NAME_LIST};
+  return type >= 0 && type < VV_HOST_TYPE_COUNT ? kNames[type] : "-";
 }
 
 }  // namespace vv::tools

@@ -30,8 +30,7 @@ bool TextTypeNote() {
 
 }  // namespace
 
-const char* const kHostTypeNames[kHostTypeCount + 1] = {"ASCII",    "BCD",  "DATE",   "OVERLAP",
-                                                        "RESERVE1", "TEXT", "BINARY", ""};
+const char* const kHostTypeNames[kHostTypeCount + 1] = {VV_HOST_TYPE_NAME_LIST, ""};
 
 const char* const kBtrTypeNames[kBtrTypeNameCount + 1] = {
     "STRING",   "INTEGER",       "IEEE",    "DATE",        "TIME",       "DECIMAL", "MONEY",

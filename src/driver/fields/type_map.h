@@ -12,6 +12,7 @@
 #include <cstdint>
 
 #include "driver/tables/open_file.h"
+#include "veverave/host_services.h"
 
 namespace vv::driver {
 
@@ -20,7 +21,8 @@ inline constexpr uint16_t kDdfFieldBinary = 0x1000;
 
 // Host type names by code (HostType), the words of INT files and reports;
 // kHostTypeCount names, then an empty entry.
-inline constexpr int kHostTypeCount = 7;
+inline constexpr int kHostTypeCount = VV_HOST_TYPE_COUNT;
+static_assert(VV_HOST_TYPE_BINARY + 1 == kHostTypeCount);
 extern const char* const kHostTypeNames[kHostTypeCount + 1];
 
 // Btrieve type names by code for codes 0 to 18 (codes 13 and 16 are both
