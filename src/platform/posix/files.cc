@@ -123,6 +123,35 @@ FsResult DeleteFile(std::string_view path) {
   return internal::FsResultFromErrno(errno);
 }
 
+namespace {
+
+// A rename survives a power loss only once the directory that holds the new
+// name is on disk (the replace of the Windows side asks for the same with
+// MOVEFILE_WRITE_THROUGH). A directory that cannot be synced leaves the
+// rename done all the same: it has happened, only its durability is at stake.
+// Allocates nothing: the rename has happened, and a failure now must not
+// report it as undone.
+FsResult SyncedRename(std::string& dst) {
+  const std::size_t slash = dst.rfind('/');
+  int fd = -1;
+  if (slash == std::string::npos) {
+    fd = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  } else if (slash == 0) {
+    fd = open("/", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  } else {
+    dst[slash] = '\0';
+    fd = open(dst.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    dst[slash] = '/';
+  }
+  if (fd >= 0) {
+    fsync(fd);
+    close(fd);
+  }
+  return FsResult::kOk;
+}
+
+}  // namespace
+
 FsResult RenameFile(std::string_view from, std::string_view to) {
   std::string src, dst;
   if (FsResult r = RenamePaths(from, to, false, &src, &dst); r != FsResult::kOk) return r;
@@ -130,7 +159,7 @@ FsResult RenameFile(std::string_view from, std::string_view to) {
 #ifdef RENAME_NOREPLACE
   // Refuses an existing target atomically where the file system can.
   if (renameat2(AT_FDCWD, src.c_str(), AT_FDCWD, dst.c_str(), RENAME_NOREPLACE) == 0) {
-    return FsResult::kOk;
+    return SyncedRename(dst);
   }
   if (errno != EINVAL && errno != ENOSYS) return internal::FsResultFromErrno(errno);
 #endif
@@ -138,7 +167,7 @@ FsResult RenameFile(std::string_view from, std::string_view to) {
   // by another process is replaced).
   struct stat st;
   if (lstat(dst.c_str(), &st) == 0) return FsResult::kExists;
-  if (rename(src.c_str(), dst.c_str()) == 0) return FsResult::kOk;
+  if (rename(src.c_str(), dst.c_str()) == 0) return SyncedRename(dst);
   return internal::FsResultFromErrno(errno);
 }
 
@@ -146,7 +175,7 @@ FsResult ReplaceFile(std::string_view from, std::string_view to) {
   std::string src, dst;
   if (FsResult r = RenamePaths(from, to, true, &src, &dst); r != FsResult::kOk) return r;
   if (src == dst) return FsResult::kOk;
-  if (rename(src.c_str(), dst.c_str()) == 0) return FsResult::kOk;
+  if (rename(src.c_str(), dst.c_str()) == 0) return SyncedRename(dst);
   return internal::FsResultFromErrno(errno);
 }
 
