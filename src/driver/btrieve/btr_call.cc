@@ -4,7 +4,7 @@
 
 #include "driver/btrieve/btr_binding.h"
 #include "driver/frame/errors.h"
-#include "driver/frame/host_calls.h"
+#include "driver/frame/host/host_calls.h"
 
 namespace vv::driver {
 namespace {

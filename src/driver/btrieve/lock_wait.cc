@@ -3,7 +3,7 @@
 #include "driver/btrieve/btr_call.h"
 #include "driver/frame/errors.h"
 #include "driver/frame/globals.h"
-#include "driver/frame/host_calls.h"
+#include "driver/frame/host/host_calls.h"
 #include "platform/platform.h"
 #include "veverave/btrieve.h"
 

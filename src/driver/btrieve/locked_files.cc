@@ -6,8 +6,8 @@
 #include "driver/frame/entry_guard.h"
 #include "driver/frame/errors.h"
 #include "driver/frame/globals.h"
-#include "driver/frame/host_calls.h"
-#include "driver/frame/memory.h"
+#include "driver/frame/host/host_calls.h"
+#include "driver/frame/util/memory.h"
 #include "veverave/driver.h"
 
 namespace vv::driver {

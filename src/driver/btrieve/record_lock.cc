@@ -6,7 +6,7 @@
 #include "driver/btrieve/btr_call.h"
 #include "driver/btrieve/lock_wait.h"
 #include "driver/frame/globals.h"
-#include "driver/frame/scratch.h"
+#include "driver/frame/util/scratch.h"
 #include "veverave/btrieve.h"
 
 namespace vv::driver {

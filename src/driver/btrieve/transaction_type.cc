@@ -4,7 +4,7 @@
 
 #include "driver/frame/errors.h"
 #include "driver/frame/globals.h"
-#include "driver/frame/host_calls.h"
+#include "driver/frame/host/host_calls.h"
 #include "veverave/btrieve.h"
 
 namespace vv::driver {

@@ -5,7 +5,7 @@
 
 #include "driver/fields/le_bytes.h"
 #include "driver/frame/errors.h"
-#include "driver/frame/host_calls.h"
+#include "driver/frame/host/host_calls.h"
 
 namespace vv::driver {
 namespace {

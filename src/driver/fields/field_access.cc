@@ -5,7 +5,7 @@
 #include "driver/fields/field_empty.h"
 #include "driver/frame/errors.h"
 #include "driver/frame/globals.h"
-#include "driver/frame/host_calls.h"
+#include "driver/frame/host/host_calls.h"
 #include "driver/frame/init.h"
 
 namespace vv::driver {

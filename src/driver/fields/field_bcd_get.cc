@@ -6,7 +6,7 @@
 #include "driver/fields/numeric_codecs.h"
 #include "driver/frame/entry_guard.h"
 #include "driver/frame/errors.h"
-#include "driver/frame/host_calls.h"
+#include "driver/frame/host/host_calls.h"
 #include "driver/records/record_number.h"
 #include "veverave/driver.h"
 

@@ -9,8 +9,8 @@
 #include "driver/fields/le_bytes.h"
 #include "driver/frame/entry_guard.h"
 #include "driver/frame/errors.h"
-#include "driver/frame/host_calls.h"
-#include "driver/frame/memory.h"
+#include "driver/frame/host/host_calls.h"
+#include "driver/frame/util/memory.h"
 #include "veverave/driver.h"
 
 namespace vv::driver {

@@ -8,8 +8,8 @@
 #include "driver/fields/longvar.h"
 #include "driver/frame/errors.h"
 #include "driver/frame/globals.h"
-#include "driver/frame/host_calls.h"
-#include "driver/frame/scratch.h"
+#include "driver/frame/host/host_calls.h"
+#include "driver/frame/util/scratch.h"
 #include "driver/tables/file_record.h"
 #include "platform/platform.h"
 

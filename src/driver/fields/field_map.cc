@@ -2,7 +2,7 @@
 #include "driver/fields/field_access.h"
 #include "driver/fields/field_fill_map.h"
 #include "driver/frame/entry_guard.h"
-#include "driver/frame/host_calls.h"
+#include "driver/frame/host/host_calls.h"
 #include "veverave/driver.h"
 
 namespace vv::driver {

@@ -10,8 +10,8 @@
 #include "driver/frame/entry_guard.h"
 #include "driver/frame/errors.h"
 #include "driver/frame/globals.h"
-#include "driver/frame/host_bcd.h"
-#include "driver/frame/host_calls.h"
+#include "driver/frame/host/host_bcd.h"
+#include "driver/frame/host/host_calls.h"
 #include "platform/platform.h"
 #include "veverave/driver.h"
 

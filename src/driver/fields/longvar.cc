@@ -6,8 +6,8 @@
 #include "driver/fields/field_access.h"
 #include "driver/fields/le_bytes.h"
 #include "driver/frame/errors.h"
-#include "driver/frame/host_calls.h"
-#include "driver/frame/scratch.h"
+#include "driver/frame/host/host_calls.h"
+#include "driver/frame/util/scratch.h"
 
 namespace vv::driver {
 

@@ -11,8 +11,8 @@
 #include "driver/fields/mbf.h"
 #include "driver/fields/numeric_codecs.h"
 #include "driver/frame/errors.h"
-#include "driver/frame/host_bcd.h"
-#include "driver/frame/host_calls.h"
+#include "driver/frame/host/host_bcd.h"
+#include "driver/frame/host/host_calls.h"
 
 namespace vv::driver {
 namespace {

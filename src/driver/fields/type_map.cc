@@ -6,8 +6,8 @@
 #include "driver/fields/longvar.h"
 #include "driver/frame/errors.h"
 #include "driver/frame/globals.h"
-#include "driver/frame/host_calls.h"
-#include "driver/frame/keywords.h"
+#include "driver/frame/host/host_calls.h"
+#include "driver/frame/settings/keywords.h"
 
 namespace vv::driver {
 namespace {

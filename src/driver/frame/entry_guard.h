@@ -9,7 +9,7 @@
 #include <new>
 
 #include "driver/frame/errors.h"
-#include "driver/frame/host_calls.h"
+#include "driver/frame/host/host_calls.h"
 
 namespace vv::driver {
 

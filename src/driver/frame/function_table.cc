@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "driver/frame/globals.h"
-#include "driver/frame/host_calls.h"
+#include "driver/frame/host/host_calls.h"
 #include "veverave/driver.h"
 
 namespace vv::driver {

@@ -4,10 +4,10 @@
 
 #include "driver/btrieve/transaction_type.h"
 #include "driver/frame/entry_guard.h"
-#include "driver/frame/memory.h"
-#include "driver/frame/owners.h"
-#include "driver/frame/scratch.h"
-#include "driver/frame/settings.h"
+#include "driver/frame/settings/owners.h"
+#include "driver/frame/settings/settings.h"
+#include "driver/frame/util/memory.h"
+#include "driver/frame/util/scratch.h"
 #include "platform/platform.h"
 
 namespace vv::driver {

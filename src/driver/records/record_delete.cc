@@ -9,7 +9,7 @@
 #include "driver/fields/field_access.h"
 #include "driver/frame/entry_guard.h"
 #include "driver/frame/errors.h"
-#include "driver/frame/host_calls.h"
+#include "driver/frame/host/host_calls.h"
 #include "driver/records/record_find_steps.h"
 #include "driver/records/record_number.h"
 #include "veverave/btrieve.h"

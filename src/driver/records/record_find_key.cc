@@ -2,7 +2,7 @@
 // built from the record buffer, and the situation it gives.
 #include <cstring>
 
-#include "driver/frame/scratch.h"
+#include "driver/frame/util/scratch.h"
 #include "driver/records/key_build.h"
 #include "driver/records/record_find.h"
 #include "driver/records/record_find_steps.h"

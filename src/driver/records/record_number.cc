@@ -7,8 +7,8 @@
 #include "driver/fields/field_bcd.h"
 #include "driver/fields/le_bytes.h"
 #include "driver/frame/errors.h"
-#include "driver/frame/host_bcd.h"
-#include "driver/frame/host_calls.h"
+#include "driver/frame/host/host_bcd.h"
+#include "driver/frame/host/host_calls.h"
 #include "driver/tables/file_record.h"
 
 namespace vv::driver {

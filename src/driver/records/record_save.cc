@@ -10,7 +10,7 @@
 #include "driver/frame/entry_guard.h"
 #include "driver/frame/errors.h"
 #include "driver/frame/globals.h"
-#include "driver/frame/host_calls.h"
+#include "driver/frame/host/host_calls.h"
 #include "driver/records/record_find_steps.h"
 #include "driver/tables/file_record.h"
 #include "veverave/btrieve.h"

@@ -9,7 +9,7 @@
 #include "driver/fields/field_bcd.h"
 #include "driver/fields/longvar.h"
 #include "driver/frame/errors.h"
-#include "driver/frame/host_calls.h"
+#include "driver/frame/host/host_calls.h"
 #include "driver/records/record_save.h"
 #include "driver/tables/file_record.h"
 #include "veverave/btrieve.h"

@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "driver/frame/errors.h"
-#include "driver/frame/host_calls.h"
-#include "driver/frame/memory.h"
+#include "driver/frame/host/host_calls.h"
+#include "driver/frame/util/memory.h"
 #include "driver/tables/ddf_columns.h"
 #include "driver/tables/ddf_dictionary.h"
 #include "driver/tables/ddf_rows.h"

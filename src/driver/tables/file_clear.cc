@@ -1,7 +1,7 @@
 // btrFileClear: empties the record buffer of an open table (mvbtrFileClear).
 #include "driver/fields/field_access.h"
 #include "driver/frame/entry_guard.h"
-#include "driver/frame/host_calls.h"
+#include "driver/frame/host/host_calls.h"
 #include "driver/tables/file_record.h"
 #include "veverave/driver.h"
 

@@ -5,11 +5,11 @@
 #include <cstring>
 
 #include "driver/frame/errors.h"
+#include "driver/frame/files/paths.h"
 #include "driver/frame/globals.h"
-#include "driver/frame/host_calls.h"
-#include "driver/frame/memory.h"
-#include "driver/frame/paths.h"
-#include "driver/frame/strings.h"
+#include "driver/frame/host/host_calls.h"
+#include "driver/frame/util/memory.h"
+#include "driver/frame/util/strings.h"
 #include "driver/tables/file_open.h"
 
 namespace vv::driver {

@@ -3,8 +3,8 @@
 // so that an OVERLAP field and the fields under it are saved and searched
 // as one.
 #include "driver/frame/errors.h"
-#include "driver/frame/host_calls.h"
-#include "driver/frame/memory.h"
+#include "driver/frame/host/host_calls.h"
+#include "driver/frame/util/memory.h"
 #include "driver/tables/file_open.h"
 
 namespace vv::driver {

@@ -4,9 +4,9 @@
 
 #include "driver/btrieve/btr_call.h"
 #include "driver/frame/errors.h"
-#include "driver/frame/host_calls.h"
-#include "driver/frame/memory.h"
-#include "driver/frame/strings.h"
+#include "driver/frame/host/host_calls.h"
+#include "driver/frame/util/memory.h"
+#include "driver/frame/util/strings.h"
 
 namespace vv::driver {
 namespace {

@@ -5,8 +5,8 @@
 #include "driver/btrieve/btr_call.h"
 #include "driver/fields/le_bytes.h"
 #include "driver/frame/errors.h"
-#include "driver/frame/host_calls.h"
-#include "driver/frame/memory.h"
+#include "driver/frame/host/host_calls.h"
+#include "driver/frame/util/memory.h"
 
 namespace vv::driver {
 namespace {

@@ -5,8 +5,8 @@
 
 #include "driver/frame/errors.h"
 #include "driver/frame/globals.h"
-#include "driver/frame/host_calls.h"
-#include "driver/frame/memory.h"
+#include "driver/frame/host/host_calls.h"
+#include "driver/frame/util/memory.h"
 #include "driver/tables/ddf_rows.h"
 
 namespace vv::driver {

@@ -5,9 +5,9 @@
 
 #include "driver/btrieve/btr_call.h"
 #include "driver/frame/errors.h"
-#include "driver/frame/host_calls.h"
-#include "driver/frame/memory.h"
-#include "driver/frame/scratch.h"
+#include "driver/frame/host/host_calls.h"
+#include "driver/frame/util/memory.h"
+#include "driver/frame/util/scratch.h"
 #include "driver/tables/file_record.h"
 #include "veverave/btrieve.h"
 

@@ -5,13 +5,13 @@
 
 #include "driver/fields/type_map.h"
 #include "driver/frame/errors.h"
+#include "driver/frame/files/paths.h"
 #include "driver/frame/globals.h"
-#include "driver/frame/host_calls.h"
-#include "driver/frame/host_text.h"
-#include "driver/frame/keywords.h"
-#include "driver/frame/memory.h"
-#include "driver/frame/paths.h"
-#include "driver/frame/strings.h"
+#include "driver/frame/host/host_calls.h"
+#include "driver/frame/host/host_text.h"
+#include "driver/frame/settings/keywords.h"
+#include "driver/frame/util/memory.h"
+#include "driver/frame/util/strings.h"
 
 namespace vv::driver {
 namespace {

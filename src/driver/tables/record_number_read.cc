@@ -14,7 +14,7 @@
 #include "driver/btrieve/btr_call.h"
 #include "driver/frame/errors.h"
 #include "driver/frame/globals.h"
-#include "driver/frame/host_calls.h"
+#include "driver/frame/host/host_calls.h"
 #include "driver/tables/file_record.h"
 #include "veverave/btrieve.h"
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "driver/frame/errors.h"
-#include "driver/frame/memory.h"
+#include "driver/frame/util/memory.h"
 #include "support/field_table.h"
 
 namespace vv::testing {

@@ -15,18 +15,18 @@
 #include <string>
 #include <vector>
 
+#include "ddf/dictionary_builder.h"
 #include "driver/btrieve/btr_binding.h"
 #include "driver/btrieve/btr_call.h"
 #include "driver/frame/errors.h"
-#include "driver/frame/host_calls.h"
-#include "driver/frame/memory.h"
+#include "driver/frame/host/host_calls.h"
+#include "driver/frame/util/memory.h"
 #include "driver/tables/file_record.h"
 #include "platform/platform.h"
 #include "support/btr_recorder.h"
 #include "support/driver_fixture.h"
 #include "support/engine_table.h"
 #include "support/field_table.h"
-#include "ddf/dictionary_builder.h"
 #include "veverave/engine.h"
 
 namespace vv::testing {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "driver/frame/memory.h"
+#include "driver/frame/util/memory.h"
 #include "support/field_table.h"
 
 namespace vv::testing {

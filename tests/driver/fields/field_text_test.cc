@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "driver/frame/memory.h"
+#include "driver/frame/util/memory.h"
 #include "support/field_table.h"
 
 namespace vv::testing {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "driver/frame/errors.h"
-#include "driver/frame/memory.h"
+#include "driver/frame/util/memory.h"
 #include "support/driver_fixture.h"
 
 namespace vv::testing {

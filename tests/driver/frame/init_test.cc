@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "driver/frame/memory.h"
+#include "driver/frame/util/memory.h"
 #include "platform/platform.h"
 #include "support/driver_fixture.h"
 

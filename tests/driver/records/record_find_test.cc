@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/frame/log_file.h"
-#include "driver/frame/memory.h"
+#include "driver/frame/files/log_file.h"
+#include "driver/frame/util/memory.h"
 #include "driver/tables/file_record.h"
 #include "platform/platform.h"
 #include "support/engine_table.h"

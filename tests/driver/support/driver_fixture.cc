@@ -1,6 +1,6 @@
 #include "support/driver_fixture.h"
 
-#include "driver/frame/memory.h"
+#include "driver/frame/util/memory.h"
 #include "platform/platform.h"
 
 namespace vv::testing {

@@ -6,8 +6,8 @@
 
 #include "driver/btrieve/btr_binding.h"
 #include "driver/btrieve/btr_call.h"
-#include "driver/frame/host_calls.h"
-#include "driver/frame/memory.h"
+#include "driver/frame/host/host_calls.h"
+#include "driver/frame/util/memory.h"
 #include "driver/records/record_number.h"
 #include "driver/tables/file_record.h"
 #include "platform/platform.h"

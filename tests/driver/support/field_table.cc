@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "driver/frame/host_calls.h"
-#include "driver/frame/memory.h"
+#include "driver/frame/host/host_calls.h"
+#include "driver/frame/util/memory.h"
 #include "driver/tables/file_record.h"
 
 namespace vv::testing {

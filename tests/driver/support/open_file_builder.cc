@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "driver/frame/memory.h"
+#include "driver/frame/util/memory.h"
 #include "driver/tables/file_record.h"
 
 namespace vv::testing {

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "driver/btrieve/btr_binding.h"
-#include "driver/frame/login.h"
+#include "driver/frame/logins/login.h"
 #include "driver/tables/open_file.h"
 #include "platform/platform.h"
 #include "tables/ddf_fixture.h"

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "driver/frame/errors.h"
-#include "driver/frame/host_text.h"
-#include "driver/frame/memory.h"
+#include "driver/frame/host/host_text.h"
+#include "driver/frame/util/memory.h"
 #include "driver/tables/file_open.h"
 #include "support/engine_table.h"
 #include "tables/file_open_fixture.h"

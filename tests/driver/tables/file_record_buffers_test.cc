@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "driver/frame/errors.h"
-#include "driver/frame/memory.h"
+#include "driver/frame/util/memory.h"
 #include "driver/tables/file_record.h"
 #include "support/driver_fixture.h"
 #include "support/open_file_builder.h"

@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "driver/frame/errors.h"
-#include "driver/frame/memory.h"
+#include "driver/frame/util/memory.h"
 #include "driver/tables/file_record.h"
 #include "support/btr_recorder.h"
 #include "support/driver_fixture.h"

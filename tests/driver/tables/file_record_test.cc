@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "driver/frame/memory.h"
+#include "driver/frame/util/memory.h"
 #include "driver/tables/ddf_rows.h"
 #include "support/driver_fixture.h"
 #include "support/open_file_builder.h"

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "driver/frame/errors.h"
-#include "driver/frame/host_text.h"
-#include "driver/frame/keywords.h"
-#include "driver/frame/memory.h"
+#include "driver/frame/host/host_text.h"
+#include "driver/frame/settings/keywords.h"
+#include "driver/frame/util/memory.h"
 #include "driver/tables/file_record.h"
 #include "driver/tables/int_file_read.h"
 #include "driver/tables/int_file_write.h"
