@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "ddf/dictionary_builder.h"
-#include "driver/tables/ddf_layout.h"
 #include "platform/platform.h"
+#include "veverave/ddf_layout.h"
 #include "veverave/engine.h"
 #include "vvbutil/file_spec.h"
 
@@ -106,17 +106,17 @@ TEST_F(DdfBuilderTest, TableRowsAndKeysMatch) {
   ASSERT_EQ(files.size(), 2u);
   EXPECT_EQ(files[1].id, 8);
   EXPECT_EQ(files[1].location, "cust.btr");
-  EXPECT_EQ(files[1].flags, driver::kDdfTableTrueNull);
+  EXPECT_EQ(files[1].flags, kDdfTableTrueNull);
   ASSERT_EQ(fields.size(), 4u);
   // Ids go on from the highest; BORN's null byte sits at offset 4.
   EXPECT_EQ(fields[1].id, 41);
   EXPECT_EQ(fields[2].offset, 5);
-  EXPECT_EQ(fields[2].flags, driver::kDdfFieldNullable);
+  EXPECT_EQ(fields[2].flags, kDdfFieldNullable);
   EXPECT_EQ(fields[3].offset, 9);
   ASSERT_EQ(segments.size(), 3u);
   EXPECT_EQ(segments[1].field, 42);
   EXPECT_EQ(segments[2].part, 1);
-  EXPECT_EQ(segments[2].flags, driver::DdfSegmentFlags(BTR_KEY_DUPLICATES | BTR_KEY_DESCENDING |
+  EXPECT_EQ(segments[2].flags, DdfSegmentFlags(BTR_KEY_DUPLICATES | BTR_KEY_DESCENDING |
                                                        BTR_KEY_EXTENDED_TYPE));
 
   const uint16_t common = BTR_KEY_DUPLICATES | BTR_KEY_EXTENDED_TYPE;

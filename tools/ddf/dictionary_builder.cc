@@ -11,8 +11,6 @@
 
 namespace vv::ddf {
 
-using driver::DdfColumn;
-using driver::DdfKey;
 
 // One dictionary file: its layout and its position block.
 struct DictionaryBuilder::File {
@@ -68,15 +66,15 @@ DictionaryBuilder::DictionaryBuilder(std::string dir) : dir_(std::move(dir)) {
   const uint16_t number = ++g_builders;
   client_[14] = static_cast<uint8_t>(number & 0xFF);
   client_[15] = static_cast<uint8_t>(number >> 8);
-  files_[kFileSlot] = std::make_unique<File>(File{driver::kDdfFileName, driver::kDdfFileColumns,
-                                                  driver::kDdfFileKeys, driver::kDdfFileKeyCount,
-                                                  driver::kDdfFileRowSize});
-  files_[kFieldSlot] = std::make_unique<File>(File{driver::kDdfFieldName, driver::kDdfFieldColumns,
-                                                   driver::kDdfFieldKeys, driver::kDdfFieldKeyCount,
-                                                   driver::kDdfFieldRowSize});
-  files_[kIndexSlot] = std::make_unique<File>(File{driver::kDdfIndexName, driver::kDdfIndexColumns,
-                                                   driver::kDdfIndexKeys, driver::kDdfIndexKeyCount,
-                                                   driver::kDdfIndexRowSize});
+  files_[kFileSlot] = std::make_unique<File>(File{kDdfFileName, kDdfFileColumns,
+                                                  kDdfFileKeys, kDdfFileKeyCount,
+                                                  kDdfFileRowSize});
+  files_[kFieldSlot] = std::make_unique<File>(File{kDdfFieldName, kDdfFieldColumns,
+                                                   kDdfFieldKeys, kDdfFieldKeyCount,
+                                                   kDdfFieldRowSize});
+  files_[kIndexSlot] = std::make_unique<File>(File{kDdfIndexName, kDdfIndexColumns,
+                                                   kDdfIndexKeys, kDdfIndexKeyCount,
+                                                   kDdfIndexRowSize});
 }
 
 DictionaryBuilder::~DictionaryBuilder() {

@@ -5,7 +5,6 @@
 namespace vv::ddf {
 namespace {
 
-using driver::DdfColumn;
 
 void PutInt(std::string* row, const DdfColumn& column, uint32_t value) {
   for (int32_t i = 0; i < column.nSize; ++i) {
@@ -49,69 +48,69 @@ std::string Padded(const std::string& bytes, int32_t size) {
 }  // namespace
 
 std::string EncodeFileRow(const FileRow& r) {
-  const DdfColumn* c = driver::kDdfFileColumns;
-  std::string row = Blank(driver::kDdfFileRowSize);
-  PutInt(&row, c[driver::kXfId], r.id);
-  PutText(&row, c[driver::kXfName], r.name);
-  PutText(&row, c[driver::kXfLoc], r.location);
-  PutInt(&row, c[driver::kXfFlags], r.flags);
-  PutText(&row, c[driver::kXfReserved], "");
+  const DdfColumn* c = kDdfFileColumns;
+  std::string row = Blank(kDdfFileRowSize);
+  PutInt(&row, c[kXfId], r.id);
+  PutText(&row, c[kXfName], r.name);
+  PutText(&row, c[kXfLoc], r.location);
+  PutInt(&row, c[kXfFlags], r.flags);
+  PutText(&row, c[kXfReserved], "");
   return row;
 }
 
 std::string EncodeFieldRow(const FieldRow& r) {
-  const DdfColumn* c = driver::kDdfFieldColumns;
-  std::string row = Blank(driver::kDdfFieldRowSize);
-  PutInt(&row, c[driver::kXeId], r.id);
-  PutInt(&row, c[driver::kXeFile], r.file);
-  PutText(&row, c[driver::kXeName], r.name);
-  PutInt(&row, c[driver::kXeDataType], r.type);
-  PutInt(&row, c[driver::kXeOffset], r.offset);
-  PutInt(&row, c[driver::kXeSize], r.size);
-  PutInt(&row, c[driver::kXeDec], r.decimals);
-  PutInt(&row, c[driver::kXeFlags], r.flags);
+  const DdfColumn* c = kDdfFieldColumns;
+  std::string row = Blank(kDdfFieldRowSize);
+  PutInt(&row, c[kXeId], r.id);
+  PutInt(&row, c[kXeFile], r.file);
+  PutText(&row, c[kXeName], r.name);
+  PutInt(&row, c[kXeDataType], r.type);
+  PutInt(&row, c[kXeOffset], r.offset);
+  PutInt(&row, c[kXeSize], r.size);
+  PutInt(&row, c[kXeDec], r.decimals);
+  PutInt(&row, c[kXeFlags], r.flags);
   return row;
 }
 
 std::string EncodeIndexRow(const IndexRow& r) {
-  const DdfColumn* c = driver::kDdfIndexColumns;
-  std::string row = Blank(driver::kDdfIndexRowSize);
-  PutInt(&row, c[driver::kXiFile], r.file);
-  PutInt(&row, c[driver::kXiField], r.field);
-  PutInt(&row, c[driver::kXiNumber], r.number);
-  PutInt(&row, c[driver::kXiPart], r.part);
-  PutInt(&row, c[driver::kXiFlags], r.flags);
+  const DdfColumn* c = kDdfIndexColumns;
+  std::string row = Blank(kDdfIndexRowSize);
+  PutInt(&row, c[kXiFile], r.file);
+  PutInt(&row, c[kXiField], r.field);
+  PutInt(&row, c[kXiNumber], r.number);
+  PutInt(&row, c[kXiPart], r.part);
+  PutInt(&row, c[kXiFlags], r.flags);
   return row;
 }
 
 FileRow DecodeFileRow(const std::string& bytes) {
-  const DdfColumn* c = driver::kDdfFileColumns;
-  const std::string row = Padded(bytes, driver::kDdfFileRowSize);
-  return {static_cast<uint16_t>(GetInt(row, c[driver::kXfId])), GetText(row, c[driver::kXfName]),
-          GetText(row, c[driver::kXfLoc]), static_cast<uint8_t>(GetInt(row, c[driver::kXfFlags]))};
+  const DdfColumn* c = kDdfFileColumns;
+  const std::string row = Padded(bytes, kDdfFileRowSize);
+  return {static_cast<uint16_t>(GetInt(row, c[kXfId])), GetText(row, c[kXfName]),
+          GetText(row, c[kXfLoc]), static_cast<uint8_t>(GetInt(row, c[kXfFlags]))};
 }
 
 FieldRow DecodeFieldRow(const std::string& bytes) {
-  const DdfColumn* c = driver::kDdfFieldColumns;
-  const std::string row = Padded(bytes, driver::kDdfFieldRowSize);
-  return {static_cast<uint16_t>(GetInt(row, c[driver::kXeId])),
-          static_cast<uint16_t>(GetInt(row, c[driver::kXeFile])),
-          GetText(row, c[driver::kXeName]),
-          static_cast<uint8_t>(GetInt(row, c[driver::kXeDataType])),
-          static_cast<uint16_t>(GetInt(row, c[driver::kXeOffset])),
-          static_cast<uint16_t>(GetInt(row, c[driver::kXeSize])),
-          static_cast<uint8_t>(GetInt(row, c[driver::kXeDec])),
-          static_cast<uint16_t>(GetInt(row, c[driver::kXeFlags]))};
+  const DdfColumn* c = kDdfFieldColumns;
+  const std::string row = Padded(bytes, kDdfFieldRowSize);
+  return {static_cast<uint16_t>(GetInt(row, c[kXeId])),
+          static_cast<uint16_t>(GetInt(row, c[kXeFile])),
+          GetText(row, c[kXeName]),
+          static_cast<uint8_t>(GetInt(row, c[kXeDataType])),
+          static_cast<uint16_t>(GetInt(row, c[kXeOffset])),
+          static_cast<uint16_t>(GetInt(row, c[kXeSize])),
+          static_cast<uint8_t>(GetInt(row, c[kXeDec])),
+          static_cast<uint16_t>(GetInt(row, c[kXeFlags]))};
 }
 
 IndexRow DecodeIndexRow(const std::string& bytes) {
-  const DdfColumn* c = driver::kDdfIndexColumns;
-  const std::string row = Padded(bytes, driver::kDdfIndexRowSize);
-  return {static_cast<uint16_t>(GetInt(row, c[driver::kXiFile])),
-          static_cast<uint16_t>(GetInt(row, c[driver::kXiField])),
-          static_cast<uint16_t>(GetInt(row, c[driver::kXiNumber])),
-          static_cast<uint16_t>(GetInt(row, c[driver::kXiPart])),
-          static_cast<uint16_t>(GetInt(row, c[driver::kXiFlags]))};
+  const DdfColumn* c = kDdfIndexColumns;
+  const std::string row = Padded(bytes, kDdfIndexRowSize);
+  return {static_cast<uint16_t>(GetInt(row, c[kXiFile])),
+          static_cast<uint16_t>(GetInt(row, c[kXiField])),
+          static_cast<uint16_t>(GetInt(row, c[kXiNumber])),
+          static_cast<uint16_t>(GetInt(row, c[kXiPart])),
+          static_cast<uint16_t>(GetInt(row, c[kXiFlags]))};
 }
 
 }  // namespace vv::ddf

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "ddf/dictionary_builder.h"
-#include "driver/tables/ddf_layout.h"
+#include "veverave/ddf_layout.h"
 
 namespace vv::ddf {
 

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "ddf/dictionary_builder.h"
-#include "driver/tables/ddf_layout.h"
 #include "platform/platform.h"
+#include "veverave/ddf_layout.h"
 #include "vvbutil/file_spec.h"
 
 namespace vv::ddf {
@@ -46,7 +46,7 @@ bool FieldsPlan(const TableDef& table, uint16_t firstId, TablePlan* plan, std::s
   uint32_t end = 0;
   uint16_t id = firstId;
   for (const FieldDef& f : table.fields) {
-    if (f.name.empty() || f.name.size() > static_cast<std::size_t>(driver::kDdfNameMax)) {
+    if (f.name.empty() || f.name.size() > static_cast<std::size_t>(kDdfNameMax)) {
       *error = "field name \"" + f.name + "\" does not fit the dictionary";
       return false;
     }
@@ -61,7 +61,7 @@ bool FieldsPlan(const TableDef& table, uint16_t firstId, TablePlan* plan, std::s
       return false;
     }
     end = std::max(end, offset + f.size);
-    const uint16_t flags = f.flags | (f.nullable ? driver::kDdfFieldNullable : 0);
+    const uint16_t flags = f.flags | (f.nullable ? kDdfFieldNullable : 0);
     plan->fields.push_back({id++, plan->id, f.name, static_cast<uint8_t>(f.type),
                             static_cast<uint16_t>(offset), f.size, f.decimals, flags});
     plan->trueNull = plan->trueNull || f.nullable;
@@ -112,7 +112,7 @@ bool KeysPlan(const TableDef& table, TablePlan* plan, std::string* error) {
       spec.type = static_cast<uint8_t>(KeyType(field.type));
       plan->keySpecs.push_back(spec);
       plan->segments.push_back({plan->id, field.id, static_cast<uint16_t>(k),
-                                static_cast<uint16_t>(s), driver::DdfSegmentFlags(spec.flags)});
+                                static_cast<uint16_t>(s), DdfSegmentFlags(spec.flags)});
     }
   }
   plan->file.key_count = static_cast<uint8_t>(table.indexes.size());
@@ -122,8 +122,8 @@ bool KeysPlan(const TableDef& table, TablePlan* plan, std::string* error) {
 }  // namespace
 
 bool DictionaryBuilder::AddTable(const TableDef& table) {
-  if (table.name.empty() || table.name.size() > static_cast<std::size_t>(driver::kDdfNameMax) ||
-      table.file.empty() || table.file.size() > static_cast<std::size_t>(driver::kDdfLocMax)) {
+  if (table.name.empty() || table.name.size() > static_cast<std::size_t>(kDdfNameMax) ||
+      table.file.empty() || table.file.size() > static_cast<std::size_t>(kDdfLocMax)) {
     error_ = "table name or file name does not fit the dictionary";
     return false;
   }
@@ -135,11 +135,11 @@ bool DictionaryBuilder::AddTable(const TableDef& table) {
   if (plan.id == 0) {
     uint32_t highest = 0;
     for (const FileRow& row : tables) highest = std::max<uint32_t>(highest, row.id);
-    plan.id = static_cast<uint16_t>(std::min<uint32_t>(highest + 1, driver::kDdfIdMax));
+    plan.id = static_cast<uint16_t>(std::min<uint32_t>(highest + 1, kDdfIdMax));
   }
   uint32_t highestColumn = 0;
   for (const FieldRow& row : columns) highestColumn = std::max<uint32_t>(highestColumn, row.id);
-  if (highestColumn + table.fields.size() > static_cast<uint32_t>(driver::kDdfIdMax)) {
+  if (highestColumn + table.fields.size() > static_cast<uint32_t>(kDdfIdMax)) {
     error_ = "no column ids left";
     return false;
   }
@@ -156,7 +156,7 @@ bool DictionaryBuilder::AddTable(const TableDef& table) {
       Call(BTR_CREATE, nullptr, data.data(), &length, path.data(), BTR_CREATE_REPLACE);
   if (status != 0) return Fail(table.file + " create", status);
 
-  const uint8_t flags = plan.trueNull ? driver::kDdfTableTrueNull : 0;
+  const uint8_t flags = plan.trueNull ? kDdfTableTrueNull : 0;
   if (!AddFileRow({plan.id, table.name, table.file, flags})) return false;
   for (const FieldRow& row : plan.fields) {
     if (!AddFieldRow(row)) return false;

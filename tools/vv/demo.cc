@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "ddf/dictionary_builder.h"
-#include "driver/tables/ddf_layout.h"
 #include "host/host_errors.h"
 #include "platform/platform.h"
 #include "veverave/btrieve.h"
+#include "veverave/ddf_layout.h"
 #include "veverave/driver.h"
 #include "veverave/host_services.h"
 #include "vv/commands.h"
@@ -147,8 +147,8 @@ class Demo {
       }
     }
     if (!InitDataDirectory(session_.dir())) return false;
-    std::printf("     %s, %s, %s, %s\n", driver::kDdfFileName, driver::kDdfFieldName,
-                driver::kDdfIndexName, kSettingsFile);
+    std::printf("     %s, %s, %s, %s\n", kDdfFileName, kDdfFieldName,
+                kDdfIndexName, kSettingsFile);
     std::string error;
     {
       std::unique_ptr<ddf::DictionaryBuilder> builder =

@@ -5,10 +5,10 @@
 #include <memory>
 
 #include "ddf/dictionary_builder.h"
-#include "driver/tables/ddf_layout.h"
 #include "host/host_errors.h"
 #include "host/text_file.h"
 #include "platform/platform.h"
+#include "veverave/ddf_layout.h"
 #include "vv/session.h"
 
 namespace vv::tools {
@@ -29,7 +29,7 @@ bool SameName(std::string_view a, std::string_view b) {
 // numbers some bits differently).
 uint16_t KeyFlagsFromDdf(uint16_t ddfFlags) {
   uint16_t flags = 0;
-  for (const driver::DdfFlagMap& m : driver::kDdfSegmentFlagMap) {
+  for (const DdfFlagMap& m : kDdfSegmentFlagMap) {
     if ((ddfFlags & m.nDdfFlag) != 0) flags = static_cast<uint16_t>(flags | m.nKeyFlag);
   }
   return flags;
@@ -37,7 +37,7 @@ uint16_t KeyFlagsFromDdf(uint16_t ddfFlags) {
 
 void AddFields(const std::vector<ddf::FieldRow>& rows, TableInfo* table) {
   for (const ddf::FieldRow& row : rows) {
-    if (row.file != table->id || row.type >= driver::kDdfFirstNonFieldType) continue;
+    if (row.file != table->id || row.type >= kDdfFirstNonFieldType) continue;
     FieldInfo field;
     field.number = static_cast<int32_t>(table->fields.size()) + 1;
     field.id = row.id;
@@ -114,10 +114,10 @@ bool Dictionary::Read(const std::string& dir) {
   tables_.clear();
   platform::PathParts file;
   file.dir = location_;
-  file.name = driver::kDdfFileName;
+  file.name = kDdfFileName;
   if (!platform::FileExists(platform::JoinPath(file))) {
     ReportError(host::kErrCannotOpen, location_ + " holds no dictionary (no " +
-                                          driver::kDdfFileName + "); \"vv init\" makes one");
+                                          kDdfFileName + "); \"vv init\" makes one");
     return false;
   }
   std::string error;

@@ -5,10 +5,10 @@
 #include <memory>
 
 #include "ddf/dictionary_builder.h"
-#include "driver/tables/ddf_layout.h"
 #include "host/host_errors.h"
 #include "host/text_file.h"
 #include "platform/platform.h"
+#include "veverave/ddf_layout.h"
 #include "vv/commands.h"
 #include "vv/dictionary.h"
 #include "vv/session.h"
@@ -68,8 +68,8 @@ bool InitDataDirectory(const std::string& dir) {
   }
   const std::string settings = SettingsPath(dir);
   for (const std::string& path :
-       {PathIn(dir, driver::kDdfFileName), PathIn(dir, driver::kDdfFieldName),
-        PathIn(dir, driver::kDdfIndexName), settings}) {
+       {PathIn(dir, kDdfFileName), PathIn(dir, kDdfFieldName),
+        PathIn(dir, kDdfIndexName), settings}) {
     if (platform::FileExists(path)) {
       ReportError(
           host::kErrTableExists,
@@ -90,7 +90,7 @@ int InitCommand(const CommandLine& line) {
   Session session(DataDirectory(line));
   if (!InitDataDirectory(session.dir())) return session.Fail();
   std::printf("Made an empty dictionary (%s, %s, %s) and the settings file %s in %s\n",
-              driver::kDdfFileName, driver::kDdfFieldName, driver::kDdfIndexName, kSettingsFile,
+              kDdfFileName, kDdfFieldName, kDdfIndexName, kSettingsFile,
               session.dir().c_str());
   return kExitOk;
 }

@@ -7,8 +7,8 @@
 
 #include <cstdint>
 
-#include "driver/tables/ddf_layout.h"
 #include "driver/tables/open_file.h"
+#include "veverave/ddf_layout.h"
 
 namespace vv::driver {
 

@@ -1,7 +1,7 @@
 // The data dictionary of a server login: its FILE.DDF, INDEX.DDF and
 // FIELD.DDF, each opened as an open file record with a built-in structure
-// (ddf_layout.h), so rows are read with the ordinary record find and written
-// with Btrieve Insert and Delete.
+// (veverave/ddf_layout.h), so rows are read with the ordinary record find
+// and written with Btrieve Insert and Delete.
 //
 // A table's structure is read in four steps, which the open of a table runs
 // with other steps in between:

@@ -12,10 +12,10 @@
 #include "driver/frame/util/memory.h"
 #include "driver/frame/util/strings.h"
 #include "driver/tables/ddf_dictionary.h"
-#include "driver/tables/ddf_layout.h"
 #include "driver/tables/file_read_info.h"
 #include "driver/tables/file_record.h"
 #include "platform/platform.h"
+#include "veverave/ddf_layout.h"
 
 namespace vv::driver {
 namespace {

@@ -8,9 +8,9 @@
 
 #include "driver/fields/type_map.h"
 #include "driver/frame/errors.h"
-#include "driver/tables/ddf_layout.h"
 #include "driver/tables/ddf_rows.h"
 #include "tables/ddf_fixture.h"
+#include "veverave/ddf_layout.h"
 
 namespace vv::testing {
 namespace {
@@ -108,12 +108,12 @@ TEST_F(DdfReadTest, TableOfEveryTypeReadsIntoDescriptors) {
   EXPECT_EQ(byName.nKeyLen, 24);
   // Segment flags stay in the dictionary's numbering until the stat is read.
   const uint16_t descending = file->lpIndexes[3].lpSegments[1].nKeyFlags;
-  EXPECT_EQ(descending, driver::DdfSegmentFlags(BTR_KEY_DUPLICATES | BTR_KEY_DESCENDING |
+  EXPECT_EQ(descending, DdfSegmentFlags(BTR_KEY_DUPLICATES | BTR_KEY_DESCENDING |
                                                 BTR_KEY_EXTENDED_TYPE));
 }
 
 TEST_F(DdfReadTest, TableNamesAndLocations) {
-  const std::string blanks(driver::kDdfLocMax, ' ');
+  const std::string blanks(kDdfLocMax, ' ');
   ASSERT_TRUE(dict_->AddFileRow({1, "ABCDEFGHIJKLMNOPQRST", "C:\\DATA\\T20.BTR", 0}));
   ASSERT_TRUE(dict_->AddFileRow({2, "BLANK", blanks, 0}));
   driver::ServerLogin* login = Login();
@@ -150,7 +150,7 @@ struct RowCase {
 };
 
 TEST_F(DdfReadTest, RefusedAndSkippedRows) {
-  const uint16_t nullable = driver::kDdfFieldNullable;
+  const uint16_t nullable = kDdfFieldNullable;
   const RowCase cases[] = {
       {"segment on no column",
        0,
@@ -158,7 +158,7 @@ TEST_F(DdfReadTest, RefusedAndSkippedRows) {
        {{1, 99, 0, 0, 0}},
        "20490 T, DDF-Field 99, DDF-Index 0"},
       {"nullable without its null byte",
-       driver::kDdfTableTrueNull,
+       kDdfTableTrueNull,
        {{1, 1, "A", BTR_TYPE_STRING, 0, 4}, {2, 1, "B", BTR_TYPE_DATE, 4, 4, 0, nullable}},
        {},
        "20568 B"},
@@ -180,7 +180,7 @@ TEST_F(DdfReadTest, RefusedAndSkippedRows) {
        "0 ",
        1},
       {"nullable first column has no null byte to check",
-       driver::kDdfTableTrueNull,
+       kDdfTableTrueNull,
        {{5, 1, "A", BTR_TYPE_DATE, 1, 4, 0, nullable},
         {6, 1, "B", BTR_TYPE_DATE, 6, 4, 0, nullable}},
        {},

@@ -9,9 +9,9 @@
 
 #include "driver/fields/type_map.h"
 #include "driver/frame/errors.h"
-#include "driver/tables/ddf_layout.h"
 #include "support/open_file_builder.h"
 #include "tables/ddf_fixture.h"
+#include "veverave/ddf_layout.h"
 
 namespace vv::testing {
 namespace {

@@ -1,20 +1,21 @@
-// The data dictionary's published layout: the rows of FILE.DDF (one per
+// veverave: the data dictionary's layout: the rows of FILE.DDF (one per
 // table), FIELD.DDF (one per column) and INDEX.DDF (one per key segment),
 // their columns and their keys. The driver reads and writes the dictionary
 // through built-in structures made from these tables; the dictionary builder
 // of the tools creates the files and writes rows with the same tables, so the
-// layout exists once. Plain constants only: nothing here needs the driver.
+// layout exists once. Plain constants only, for C++ programs: nothing here
+// needs the driver.
 //
 // Names are space-padded on the right without a terminating NUL; integers
 // are little-endian.
-#ifndef VEVERAVE_DRIVER_TABLES_DDF_LAYOUT_H_
-#define VEVERAVE_DRIVER_TABLES_DDF_LAYOUT_H_
+#ifndef VEVERAVE_DDF_LAYOUT_H_
+#define VEVERAVE_DDF_LAYOUT_H_
 
 #include <cstdint>
 
 #include "veverave/btrieve.h"
 
-namespace vv::driver {
+namespace vv {
 
 // The three files, in the order a login opens them.
 inline constexpr const char* kDdfFileName = "FILE.DDF";
@@ -149,6 +150,6 @@ inline constexpr uint16_t DdfSegmentFlags(uint16_t keyFlags) {
   return flags;
 }
 
-}  // namespace vv::driver
+}  // namespace vv
 
-#endif  // VEVERAVE_DRIVER_TABLES_DDF_LAYOUT_H_
+#endif  // VEVERAVE_DDF_LAYOUT_H_
