@@ -33,7 +33,7 @@ const char* mvbtrFieldName(const FieldDesc* field) {
 
 void mvbtrFieldContext(const OpenFile* file, const FieldDesc* field, char* text) {
   std::snprintf(text, kFieldContextSize, "%s.%s",
-                file->lpszDdfName != nullptr ? file->lpszDdfName : "", mvbtrFieldName(field));
+                TableName(file), mvbtrFieldName(field));
 }
 
 void mvbtrValueError(int16_t error, const OpenFile* file, const FieldDesc* field) {

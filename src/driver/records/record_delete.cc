@@ -18,7 +18,7 @@
 namespace vv::driver {
 
 int16_t mvbtrRecordDelete(OpenFile* file) {
-  const char* table = file->lpszDdfName != nullptr ? file->lpszDdfName : "";
+  const char* table = TableName(file);
   if (file->bFound == 0) {
     mvbtrErrorReport(kErrNoFoundRecord, table);
     return mvbtrErrorStatus();

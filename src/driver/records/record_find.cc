@@ -19,10 +19,6 @@
 namespace vv::driver {
 namespace {
 
-const char* TableName(const OpenFile* file) {
-  return file->lpszDdfName != nullptr ? file->lpszDdfName : "";
-}
-
 // The host index a find uses: a negative number names a field's main index,
 // index 0 gives way to nPrimaryIndex. -1 after reporting error 79.
 int32_t IndexResolve(const OpenFile* file, int32_t index) {

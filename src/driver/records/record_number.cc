@@ -50,7 +50,7 @@ int16_t mvbtrRecordNumberFieldFind(OpenFile* file) {
   }
   file->nRecnumField = file->nRecnumTwoField != 0 ? file->nRecnumTwoField : file->nRecnumOneField;
   if (file->nRecnumField == 0) {
-    mvbtrErrorReport(kErrNoRecnumField, file->lpszDdfName != nullptr ? file->lpszDdfName : "");
+    mvbtrErrorReport(kErrNoRecnumField, TableName(file));
   }
   return mvbtrErrorStatus();
 }

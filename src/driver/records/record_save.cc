@@ -20,10 +20,6 @@ namespace {
 
 constexpr const char* kEntry = "btrRecordSave";
 
-const char* TableName(const OpenFile* file) {
-  return file->lpszDdfName != nullptr ? file->lpszDdfName : "";
-}
-
 // An existing record may be updated inside a host transaction, or outside
 // one when ALLOW_UNLOCKED_UPDATES is on.
 bool UpdateAllowed() {

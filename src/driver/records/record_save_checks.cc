@@ -50,7 +50,7 @@ int32_t mvbtrRecordDatalenForSave(OpenFile* file) {
   if (variable && (length > kRecBufMax || (length > file->nHostRecLen && length > kRecLenMin))) {
     char context[VV_HOST_ERROR_TEXT_SIZE];
     std::snprintf(context, sizeof context, "%s:DatalenForSave",
-                  file->lpszDdfName != nullptr ? file->lpszDdfName : "");
+                  TableName(file));
     mvbtrErrorReport(kErrLongvarNoRoom, context);
   }
   return length;

@@ -42,10 +42,6 @@ void IndexesFree(OpenFile* file) {
   file->nIndexes = 0;
 }
 
-const char* TableName(const OpenFile* file) {
-  return file->lpszDdfName != nullptr ? file->lpszDdfName : "";
-}
-
 int16_t IndexNumberError(const OpenFile* file, int32_t index) {
   char text[VV_HOST_ERROR_TEXT_SIZE];
   std::snprintf(text, sizeof text, "file %s, index %d", TableName(file), static_cast<int>(index));

@@ -194,7 +194,7 @@ int16_t ddfIndexesRead(ServerLogin* login, OpenFile* file) {
     if (column == nullptr) {
       char text[VV_HOST_ERROR_TEXT_SIZE];
       std::snprintf(text, sizeof text, "%s, DDF-Field %d, DDF-Index %d",
-                    file->lpszDdfName != nullptr ? file->lpszDdfName : "",
+                    TableName(file),
                     static_cast<int>(segment->nDdfFieldId), static_cast<int>(segment->nDdfIndex));
       mvbtrErrorReport(kErrDdfUnknownField, text);
       mvbtrMemFree(&node);

@@ -45,10 +45,6 @@ bool OutOfMemory(int16_t status) {
   return status == kErrOutOfMemory;
 }
 
-const char* TableName(const OpenFile* file) {
-  return file->lpszDdfName != nullptr ? file->lpszDdfName : "";
-}
-
 // One open in progress. Whatever a failed open built is undone when the
 // object goes (also when an exception leaves the open), and the INT file the
 // open read is closed.

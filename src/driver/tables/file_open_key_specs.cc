@@ -18,10 +18,6 @@ namespace {
 
 constexpr const char* kContext = "mvbtrIndexReadInfo";
 
-const char* TableName(const OpenFile* file) {
-  return file->lpszDdfName != nullptr ? file->lpszDdfName : "";
-}
-
 int16_t Fail(int16_t error, const char* text) {
   mvbtrErrorReport(error, text);
   return mvbtrErrorStatus();

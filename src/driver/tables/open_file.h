@@ -205,6 +205,12 @@ struct OpenFile {
   uint8_t* lpSavedData;            //   of the record buffer
 };
 
+// The table's dictionary name, as error texts name the table; "" before the
+// name is known.
+inline const char* TableName(const OpenFile* file) {
+  return file->lpszDdfName != nullptr ? file->lpszDdfName : "";
+}
+
 // The server login record (one Btrieve client).
 struct ServerLogin {
   char* lpszServer;                // server name as the host gave it; owned

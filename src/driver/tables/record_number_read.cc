@@ -23,10 +23,6 @@ namespace {
 
 constexpr std::size_t kAddressSize = sizeof(OpenFile::nRecnum);
 
-const char* TableName(const OpenFile* file) {
-  return file->lpszDdfName != nullptr ? file->lpszDdfName : "";
-}
-
 // Get Position into address; false after reporting a failure.
 bool PositionGet(OpenFile* file, uint8_t* address) {
   uint16_t length = kAddressSize;

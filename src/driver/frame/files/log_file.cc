@@ -36,8 +36,7 @@ void mvbtrLogWrite(platform::File* file, const OpenFile* record, int32_t number,
   }
   std::string user = platform::UserName();
   if (user.size() > kLogUserNameMax) user.resize(kLogUserNameMax);
-  const char* table =
-      record != nullptr && record->lpszDdfName != nullptr ? record->lpszDdfName : "";
+  const char* table = record != nullptr ? TableName(record) : "";
   const std::string line = std::to_string(number) + ";\"" + (text != nullptr ? text : "") +
                            "\";\"" + user + "\";\"" + table + "\"\r\n";
   const bool locked = file->LockRange(kLogLockOffset, 1, /*wait=*/true);
