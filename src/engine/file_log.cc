@@ -40,17 +40,10 @@ void TruncateLog(FileState& file, uint64_t size) {
   file.log_size = size;
 }
 
-int16_t SyncLog(FileState& file) {
-  if (file.poisoned || !file.file) return BTR_STATUS_IO_ERROR;
-  return file.file->Sync() ? 0 : BTR_STATUS_IO_ERROR;
-}
+namespace {
 
-void MarkClean(FileState& file) {
-  if (file.poisoned || !file.writable || !file.file) return;
-  // A file only read since it was opened keeps its header: nothing to make
-  // durable, and no syncs for readers.
-  if (file.header.durable_length == file.log_size || file.log_size == file.opened_size) return;
-  if (!file.file->Sync()) return;
+// Writes the durable length into the slot that is not in force.
+bool WriteDurableMark(FileState& file) {
   HeaderSlot slot;
   slot.sequence = file.header.sequence + 1;
   slot.durable_length = file.log_size;
@@ -58,12 +51,35 @@ void MarkClean(FileState& file) {
   uint8_t bytes[kSlotSize];
   EncodeSlot(slot, bytes);
   if (!file.file->WriteAt(kSlotOffset + kSlotSize * static_cast<uint64_t>(index), bytes,
-                          sizeof bytes) ||
-      !file.file->Sync()) {
-    return;
+                          sizeof bytes)) {
+    return false;
   }
   file.header = slot;
   file.header_slot = index;
+  file.mark_synced = false;
+  return true;
+}
+
+}  // namespace
+
+int16_t SyncLog(FileState& file) {
+  if (file.poisoned || !file.file) return BTR_STATUS_IO_ERROR;
+  if (!file.file->Sync()) return BTR_STATUS_IO_ERROR;
+  file.mark_synced = true;
+  // A failed mark costs nothing but the proof that these bytes were synced.
+  if (file.header.durable_length != file.log_size) WriteDurableMark(file);
+  return 0;
+}
+
+void MarkClean(FileState& file) {
+  if (file.poisoned || !file.writable || !file.file) return;
+  // A file only read since it was opened keeps its header: nothing to make
+  // durable, and no syncs for readers.
+  if (file.header.durable_length == file.log_size && file.mark_synced) return;
+  if (file.log_size == file.opened_size && file.mark_synced) return;
+  if (!file.file->Sync()) return;
+  if (file.header.durable_length != file.log_size && !WriteDurableMark(file)) return;
+  if (file.file->Sync()) file.mark_synced = true;
 }
 
 std::string NewFileImage(const FileDefinition& def) {

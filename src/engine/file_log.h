@@ -26,11 +26,14 @@ int16_t AppendLog(FileState& file, const void* bytes, std::size_t n);
 int16_t AppendLog(FileState& file, const BatchLog& batch);
 // Cuts the log back to size (undoing appends not yet acknowledged).
 void TruncateLog(FileState& file, uint64_t size);
-// Flushes the log to stable storage; 0 or 2.
+// Flushes the log to stable storage and then records in the header's other
+// state slot that the log is durable up to here. The slot write is not
+// synced itself: the next sync carries it, and until then the older slot is
+// in force (so a torn slot write never matters). Returns 0 or 2.
 int16_t SyncLog(FileState& file);
-// After a clean close: records in the header that the whole log is synced.
-// Skipped when nothing was written since the open. Failures are ignored
-// (the log itself is complete either way).
+// After a clean close: syncs what was written since the last sync, and the
+// durable mark. Skipped when nothing was written since the open. Failures
+// are ignored (the log itself is complete either way).
 void MarkClean(FileState& file);
 
 // The bytes of a complete file holding a definition and no records.
