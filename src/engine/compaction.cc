@@ -71,6 +71,7 @@ bool Compact(FileSystem* fs, FileState& file) {
     file.header.sequence = 1;
     file.header.durable_length = size;
     file.header_slot = 0;
+    file.mark_synced = true;
     return true;
   } catch (const std::bad_alloc&) {
     fs->DeleteFile(temp);

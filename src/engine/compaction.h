@@ -12,7 +12,11 @@
 // like it, synced, and renamed over the original; the engine then keeps the
 // copy's handle. A crash at any point leaves either the old or the new file
 // complete. When the rename is impossible (the system refuses to replace an
-// open file) the copy is dropped and the log simply stays as it is.
+// open file) or a write of the copy fails (a full disk among others), the
+// copy is dropped, which gives its space back, and the log simply stays as
+// it is. The operation that ran the compaction keeps its status: its change
+// was durable before the copy began, so a full disk shows as 18 on the next
+// write that needs the space, not as a failure of a change that was made.
 #ifndef VEVERAVE_ENGINE_COMPACTION_H_
 #define VEVERAVE_ENGINE_COMPACTION_H_
 

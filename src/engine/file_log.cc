@@ -4,6 +4,10 @@
 
 namespace vv::engine {
 
+int16_t WriteFailureStatus(const platform::File& file) {
+  return file.disk_full() ? BTR_STATUS_DISK_FULL : BTR_STATUS_IO_ERROR;
+}
+
 int16_t AppendLog(FileState& file, const std::string& bytes) {
   return AppendLog(file, bytes.data(), bytes.size());
 }
@@ -11,8 +15,9 @@ int16_t AppendLog(FileState& file, const std::string& bytes) {
 int16_t AppendLog(FileState& file, const void* bytes, std::size_t n) {
   if (file.poisoned || !file.file) return BTR_STATUS_IO_ERROR;
   if (!file.file->WriteAt(file.log_size, bytes, n)) {
+    const int16_t status = WriteFailureStatus(*file.file);
     TruncateLog(file, file.log_size);
-    return BTR_STATUS_IO_ERROR;
+    return status;
   }
   file.log_size += n;
   return 0;
@@ -23,8 +28,9 @@ int16_t AppendLog(FileState& file, const BatchLog& batch) {
   uint64_t at = file.log_size;
   for (std::size_t i = 0; i < batch.piece_count(); ++i) {
     if (!file.file->WriteAt(at, batch.piece(i), batch.piece_size(i))) {
+      const int16_t status = WriteFailureStatus(*file.file);
       TruncateLog(file, file.log_size);
-      return BTR_STATUS_IO_ERROR;
+      return status;
     }
     at += batch.piece_size(i);
   }
@@ -40,17 +46,10 @@ void TruncateLog(FileState& file, uint64_t size) {
   file.log_size = size;
 }
 
-int16_t SyncLog(FileState& file) {
-  if (file.poisoned || !file.file) return BTR_STATUS_IO_ERROR;
-  return file.file->Sync() ? 0 : BTR_STATUS_IO_ERROR;
-}
+namespace {
 
-void MarkClean(FileState& file) {
-  if (file.poisoned || !file.writable || !file.file) return;
-  // A file only read since it was opened keeps its header: nothing to make
-  // durable, and no syncs for readers.
-  if (file.header.durable_length == file.log_size || file.log_size == file.opened_size) return;
-  if (!file.file->Sync()) return;
+// Writes the durable length into the slot that is not in force.
+bool WriteDurableMark(FileState& file) {
   HeaderSlot slot;
   slot.sequence = file.header.sequence + 1;
   slot.durable_length = file.log_size;
@@ -58,12 +57,35 @@ void MarkClean(FileState& file) {
   uint8_t bytes[kSlotSize];
   EncodeSlot(slot, bytes);
   if (!file.file->WriteAt(kSlotOffset + kSlotSize * static_cast<uint64_t>(index), bytes,
-                          sizeof bytes) ||
-      !file.file->Sync()) {
-    return;
+                          sizeof bytes)) {
+    return false;
   }
   file.header = slot;
   file.header_slot = index;
+  file.mark_synced = false;
+  return true;
+}
+
+}  // namespace
+
+int16_t SyncLog(FileState& file) {
+  if (file.poisoned || !file.file) return BTR_STATUS_IO_ERROR;
+  if (!file.file->Sync()) return WriteFailureStatus(*file.file);
+  file.mark_synced = true;
+  // A failed mark costs nothing but the proof that these bytes were synced.
+  if (file.header.durable_length != file.log_size) WriteDurableMark(file);
+  return 0;
+}
+
+void MarkClean(FileState& file) {
+  if (file.poisoned || !file.writable || !file.file) return;
+  // A file only read since it was opened keeps its header: nothing to make
+  // durable, and no syncs for readers.
+  if (file.header.durable_length == file.log_size && file.mark_synced) return;
+  if (file.log_size == file.opened_size && file.mark_synced) return;
+  if (!file.file->Sync()) return;
+  if (file.header.durable_length != file.log_size && !WriteDurableMark(file)) return;
+  if (file.file->Sync()) file.mark_synced = true;
 }
 
 std::string NewFileImage(const FileDefinition& def) {
@@ -92,10 +114,11 @@ int16_t WriteFileAtomically(FileSystem* fs, const std::string& path, const std::
   if (!out->LockRange(kProcessLockOffset, 1, false)) return BTR_STATUS_FILE_LOCKED;
   const bool written =
       out->Truncate(0) && out->WriteAt(0, image.data(), image.size()) && out->Sync();
+  const bool full = !written && out->disk_full();
   out.reset();
   if (!written) {
     fs->DeleteFile(temp);
-    return BTR_STATUS_CREATE_IO_ERROR;
+    return full ? BTR_STATUS_DISK_FULL : BTR_STATUS_CREATE_IO_ERROR;
   }
   const platform::FsResult moved =
       replace ? fs->ReplaceFile(temp, path) : fs->RenameFile(temp, path);

@@ -17,20 +17,26 @@
 
 namespace vv::engine {
 
-// Appends framed records at the end of the log (one write). Returns 0, or 2
-// with the log as it was.
+// The status of a failed write or sync: 18 when the disk is full, else 2.
+int16_t WriteFailureStatus(const platform::File& file);
+
+// Appends framed records at the end of the log (one write). Returns 0, or 18
+// or 2 with the log as it was.
 int16_t AppendLog(FileState& file, const std::string& bytes);
 int16_t AppendLog(FileState& file, const void* bytes, std::size_t n);
-// Appends a sealed batch record, piece after piece; 0, or 2 with the log as
-// it was.
+// Appends a sealed batch record, piece after piece; 0, or 18 or 2 with the
+// log as it was.
 int16_t AppendLog(FileState& file, const BatchLog& batch);
 // Cuts the log back to size (undoing appends not yet acknowledged).
 void TruncateLog(FileState& file, uint64_t size);
-// Flushes the log to stable storage; 0 or 2.
+// Flushes the log to stable storage and then records in the header's other
+// state slot that the log is durable up to here. The slot write is not
+// synced itself: the next sync carries it, and until then the older slot is
+// in force (so a torn slot write never matters). Returns 0, 18 or 2.
 int16_t SyncLog(FileState& file);
-// After a clean close: records in the header that the whole log is synced.
-// Skipped when nothing was written since the open. Failures are ignored
-// (the log itself is complete either way).
+// After a clean close: syncs what was written since the last sync, and the
+// durable mark. Skipped when nothing was written since the open. Failures
+// are ignored (the log itself is complete either way).
 void MarkClean(FileState& file);
 
 // The bytes of a complete file holding a definition and no records.
@@ -38,8 +44,8 @@ std::string NewFileImage(const FileDefinition& def);
 
 // Writes a file image to a temporary file beside path, syncs it and moves it
 // into place (replace: over an existing file; else failing with 59 when one
-// exists). Returns 0, 59, 85 (another process holds the temporary file) or
-// 25.
+// exists). Returns 0, 59, 85 (another process holds the temporary file), 18
+// (the disk is full) or 25.
 int16_t WriteFileAtomically(FileSystem* fs, const std::string& path, const std::string& image,
                             bool replace);
 

@@ -57,8 +57,9 @@ struct FileState {
   uint64_t log_size = 0;     // where the next record goes
   uint64_t opened_size = 0;  // the log size found at the open
   uint64_t live_bytes = 0;   // what a compacted copy would take, roughly
-  HeaderSlot header;
+  HeaderSlot header;         // the slot in force: its durable length, once synced
   int header_slot = 0;
+  bool mark_synced = true;             // the slot in force reached stable storage
   uint64_t compaction_retry_size = 0;  // after a failed compaction: try again beyond this
 
   // Sharing.

@@ -38,7 +38,7 @@ enum class RecordKind : uint8_t {
 // slot with the highest sequence counts.
 struct HeaderSlot {
   uint64_t sequence = 0;
-  uint64_t durable_length = 0;  // every byte below this was synced after a clean close
+  uint64_t durable_length = 0;  // every byte below this was synced
 };
 
 // A fresh header with slot 0 set and slot 1 empty.

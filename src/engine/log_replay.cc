@@ -177,6 +177,35 @@ bool ReplayRecord(std::unique_ptr<FileState>* state, RecordKind kind, const uint
   }
 }
 
+// Whether a whole, valid frame starts anywhere after the damaged frame at
+// from: then the damage is not a write that a crash cut short (that can only
+// be the last thing written), and the file must stay as it is. The damaged
+// frame's own length may be what is wrong, so every later offset counts.
+// *error on a read error.
+bool ValidFrameFollows(platform::File* file, uint64_t from, uint64_t size, bool* error) {
+  if (size - from > SIZE_MAX) {
+    *error = true;
+    return false;
+  }
+  std::string rest(static_cast<std::size_t>(size - from), '\0');
+  if (file->ReadAt(from, rest.data(), rest.size()) != static_cast<int64_t>(rest.size())) {
+    *error = true;
+    return false;
+  }
+  const auto* p = reinterpret_cast<const uint8_t*>(rest.data());
+  for (std::size_t at = 1; at + kFrameHeaderSize < rest.size(); ++at) {
+    std::size_t frame_size = 0;
+    RecordKind kind = RecordKind::kDefinition;
+    const uint8_t* payload = nullptr;
+    std::size_t payload_size = 0;
+    if (CheckFrame(p + at, rest.size() - at, &frame_size, &kind, &payload, &payload_size) ==
+        FrameCheck::kOk) {
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 int16_t LoadFile(FileSystem* fs, const std::string& native_path, std::unique_ptr<FileState>* out) {
@@ -238,9 +267,14 @@ int16_t LoadFile(FileSystem* fs, const std::string& native_path, std::unique_ptr
     std::size_t payload_size = 0;
     const FrameCheck check = CheckFrame(p, available, &frame_size, &kind, &payload, &payload_size);
     if (check != FrameCheck::kOk) {
-      // Only the last record after the durable length can be a torn write.
-      const bool last = check == FrameCheck::kIncomplete || offset + frame_size == *size;
-      if (offset < slot.durable_length || !last) return BTR_STATUS_IO_ERROR;
+      // Only what was written after the last sync can be torn, and only its
+      // last record: damage below the durable mark, or followed by a valid
+      // record, is not a torn write.
+      if (offset < slot.durable_length) return BTR_STATUS_IO_ERROR;
+      bool read_error = false;
+      if (ValidFrameFollows(handle.get(), offset, *size, &read_error) || read_error) {
+        return BTR_STATUS_IO_ERROR;
+      }
       break;
     }
     if (!ReplayRecord(&state, kind, payload, payload_size)) return BTR_STATUS_IO_ERROR;

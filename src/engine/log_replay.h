@@ -1,10 +1,12 @@
 // Opening an engine file: lock it against other processes, check the header
 // and replay the log into memory, in time linear in the file's size.
 //
-// Everything below the durable length of the header (written at a clean
-// close) must replay cleanly. Beyond it lies what was appended since; its
+// Everything below the durable length of the header (recorded after every
+// sync) must replay cleanly. Beyond it lies what was appended since; its
 // last record may be torn by a crash in the middle of a write, and is then
-// cut off: it was never acknowledged. Any other damage answers 2.
+// cut off: it was never acknowledged. Any other damage (a bad record below
+// the durable length, or one followed by a valid record) answers 2 and
+// leaves the file as it is.
 #ifndef VEVERAVE_ENGINE_LOG_REPLAY_H_
 #define VEVERAVE_ENGINE_LOG_REPLAY_H_
 

@@ -59,7 +59,7 @@ int16_t CheckUniqueKeys(const FileState& file, const PreparedChange& c) {
 }
 
 // Puts the change in the log: written at once outside a transaction, or
-// added to the transaction's batch. Returns 0 or 2; *tf receives the
+// added to the transaction's batch. Returns 0, 18 or 2; *tf receives the
 // transaction's entry for the file. Changes nothing when it fails.
 int16_t LogChange(EngineState& st, Client& client, FileState& file, const PreparedChange& c,
                   TxnFile** tf) {

@@ -17,7 +17,7 @@ TxnFile& TouchFile(Transaction& txn, FileState& file);
 bool OtherTransactionTouches(const EngineState& st, const FileState& file, const Client* me);
 
 // End Transaction: writes each touched file's batch, syncs every file and
-// commits in memory. Returns 0; or 2 after an I/O error, with the
+// commits in memory. Returns 0; or 18 (disk full) or 2 after an I/O error, with the
 // transaction rolled back; or 101 when memory ran out before anything was
 // written, with the transaction still active.
 int16_t CommitTransaction(EngineState& st, Client& client);

@@ -145,6 +145,9 @@ class File {
   // A process that dies loses its locks.
   virtual bool LockRange(uint64_t offset, uint64_t length, bool wait) = 0;
   virtual bool UnlockRange(uint64_t offset, uint64_t length) = 0;
+  // Whether the last failed WriteAt, Append, Sync or Truncate failed because
+  // the disk (or the user's quota) is full.
+  virtual bool disk_full() const { return false; }
 };
 
 enum class OpenMode {

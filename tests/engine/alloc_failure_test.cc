@@ -21,7 +21,10 @@ std::atomic<long> g_fail_countdown{0};  // >0: the allocation that takes it to 0
 std::atomic<bool> g_in_engine{false};   // only the engine's allocations count down
 std::atomic<long> g_live{0};
 
-void* Allocate(std::size_t n) {
+// Out of line, so that an optimiser that inlines the replaced operators
+// does not see a pointer from operator new reach free (GCC's
+// -Wmismatched-new-delete): here malloc and free pair up.
+[[gnu::noinline]] void* Allocate(std::size_t n) {
   if (g_in_engine.load(std::memory_order_relaxed) &&
       g_fail_countdown.load(std::memory_order_relaxed) > 0 && g_fail_countdown.fetch_sub(1) == 1) {
     return nullptr;
@@ -31,7 +34,7 @@ void* Allocate(std::size_t n) {
   return p;
 }
 
-void Release(void* p) {
+[[gnu::noinline]] void Release(void* p) {
   if (p == nullptr) return;
   g_live.fetch_sub(1, std::memory_order_relaxed);
   std::free(p);

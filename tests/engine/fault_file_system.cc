@@ -22,7 +22,7 @@ class FaultFile final : public platform::File {
     return Alive() ? base_->ReadAt(offset, buf, n) : -1;
   }
   bool WriteAt(uint64_t offset, const void* buf, std::size_t n) override {
-    if (!Alive() || fs_->TakeWriteFault()) return false;
+    if (!Alive() || fs_->TakeWriteFault()) return Fault();
     KeepOld(offset, n);
     return base_->WriteAt(offset, buf, n);
   }
@@ -31,13 +31,14 @@ class FaultFile final : public platform::File {
     return size && WriteAt(*size, buf, n);
   }
   bool Sync() override {
-    if (!Alive() || fs_->TakeSyncFault() || !base_->Sync()) return false;
+    if (!Alive() || fs_->TakeSyncFault()) return Fault();
+    if (!base_->Sync()) return false;
     synced_size_ = base_->Size().value_or(0);
     undo_.clear();
     return true;
   }
   bool Truncate(uint64_t size) override {
-    if (!Alive() || fs_->TakeWriteFault()) return false;
+    if (!Alive() || fs_->TakeWriteFault()) return Fault();
     KeepOld(size, static_cast<std::size_t>(synced_size_ > size ? synced_size_ - size : 0));
     return base_->Truncate(size);
   }
@@ -48,6 +49,7 @@ class FaultFile final : public platform::File {
   bool UnlockRange(uint64_t offset, uint64_t length) override {
     return base_->UnlockRange(offset, length);
   }
+  bool disk_full() const override { return full_; }
 
   // Puts back what the last sync left and stops working.
   void Crash() {
@@ -59,6 +61,10 @@ class FaultFile final : public platform::File {
   }
 
  private:
+  bool Fault() {
+    full_ = fs_->disk_full();
+    return false;
+  }
   bool Alive() const { return generation_ == fs_->generation(); }
 
   void KeepOld(uint64_t offset, std::size_t n) {
@@ -74,6 +80,7 @@ class FaultFile final : public platform::File {
   std::unique_ptr<platform::File> base_;
   uint64_t generation_;
   uint64_t synced_size_ = 0;
+  bool full_ = false;
   std::vector<std::pair<uint64_t, std::string>> undo_;
 };
 

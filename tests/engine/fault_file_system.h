@@ -19,7 +19,8 @@ class FaultFileSystem final : public FileSystem {
   explicit FaultFileSystem(FileSystem* base = DefaultFileSystem()) : base_(base) {}
 
   // The n-th write (WriteAt, Append, Truncate) from now fails; 0: none.
-  // Sticky: every write after it fails too, until FailWrite(0).
+  // Sticky: every write after it fails too, until FailWrite(0). Failures
+  // say the disk is full while SetDiskFull(true).
   void FailWrite(int n, bool sticky = false) {
     write_countdown_ = n;
     sticky_ = sticky;
@@ -27,6 +28,8 @@ class FaultFileSystem final : public FileSystem {
   }
   // The n-th sync from now fails; 0: none.
   void FailSync(int n) { sync_countdown_ = n; }
+  void SetDiskFull(bool full) { disk_full_ = full; }
+  bool disk_full() const { return disk_full_; }
   // Renames and replacements fail while set.
   void FailRenames(bool fail) { fail_renames_ = fail; }
   void Crash();
@@ -54,6 +57,7 @@ class FaultFileSystem final : public FileSystem {
   bool failing_ = false;
   int sync_countdown_ = 0;
   bool fail_renames_ = false;
+  bool disk_full_ = false;
   int writes_ = 0;
   int syncs_ = 0;
   uint64_t generation_ = 0;

@@ -1,7 +1,9 @@
-// I/O failures while writing the log: the operation answers 2 and changes
-// nothing, in memory or on disk; a log that cannot even be cut back is
+// I/O failures while writing the log: the operation answers 2 (18 when the
+// disk is full) and changes nothing, in memory or on disk; a log that cannot even be cut back is
 // poisoned until the file is closed.
 #include <gtest/gtest.h>
+
+#include <functional>
 
 #include "engine/fault_file_system.h"
 #include "engine/test_util.h"
@@ -103,6 +105,45 @@ TEST_F(FileLogTest, LogThatCannotBeCutBackIsPoisonedUntilClosed) {
   EXPECT_EQ(c_.Open(&pb_, path_), 0);
   EXPECT_EQ(c_.GetById(&pb_, 1, &r), 0);
   EXPECT_EQ(c_.Insert(&pb_, TestRecord(7, "r")), 0);
+}
+
+TEST_F(FileLogTest, FullDiskAnswers18AndChangesNothing) {
+  fs_.SetDiskFull(true);
+  std::string r;
+  const struct {
+    const char* what;
+    std::function<int16_t()> run;
+  } cases[] = {
+      {"insert", [&] { return c_.Insert(&pb_, TestRecord(4, "r")); }},
+      {"update",
+       [&] {
+         EXPECT_EQ(c_.GetById(&pb_, 2, &r), 0);
+         return c_.Update(&pb_, TestRecord(2, "u"));
+       }},
+      {"delete",
+       [&] {
+         EXPECT_EQ(c_.GetById(&pb_, 3, &r), 0);
+         return c_.Delete(&pb_);
+       }},
+      {"end",
+       [&] {
+         EXPECT_EQ(c_.Simple(BTR_BEGIN_TRANSACTION), 0);
+         EXPECT_EQ(c_.Insert(&pb_, TestRecord(5, "t")), 0);
+         return c_.Simple(BTR_END_TRANSACTION);
+       }},
+      {"create", [&] { return c_.Create(dir_.File("new.btr"), TestTableBuffer()); }},
+  };
+  for (const auto& c : cases) {
+    fs_.FailWrite(1);
+    EXPECT_EQ(c.run(), BTR_STATUS_DISK_FULL) << c.what;
+  }
+  fs_.FailWrite(0);
+  ASSERT_EQ(c_.Simple(BTR_BEGIN_TRANSACTION), 0);
+  ASSERT_EQ(c_.Insert(&pb_, TestRecord(6, "t")), 0);
+  fs_.FailSync(1);
+  EXPECT_EQ(c_.Simple(BTR_END_TRANSACTION), BTR_STATUS_DISK_FULL) << "sync";
+  EXPECT_EQ(c_.Close(&pb_), 0);
+  EXPECT_EQ(OnDisk(), (std::vector<int32_t>{1, 2, 3}));
 }
 
 TEST_F(FileLogTest, FailedDefinitionChangeKeepsTheOldDefinition) {

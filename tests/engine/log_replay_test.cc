@@ -1,7 +1,9 @@
 // Opening damaged files: every truncation and every flipped byte of a
 // cleanly closed file answers 2 or 30 (a flip in bytes the format does not
-// use may leave the file readable, but never with other contents), and a
-// torn last record after a crash is dropped while everything before stays.
+// use may leave the file readable, but never with other contents), every
+// flipped bit of a file whose writer died keeps every commit or answers 2
+// without touching the file, and a torn last record after a crash is dropped
+// while everything before stays.
 #include <gtest/gtest.h>
 
 #include "engine/fault_file_system.h"
@@ -140,6 +142,66 @@ TEST_F(LogReplayTest, DamageBeforeTheTailIsNotMistakenForATornWrite) {
   ASSERT_TRUE(platform::WriteStringToFile(path_, bytes));
   std::string got;
   EXPECT_EQ(Contents(path_, &got), BTR_STATUS_IO_ERROR);
+}
+
+// A log left by a process that died after its last commit (no clean close):
+// every commit was synced, so no damage to it may be taken for a torn write.
+class UncleanLogTest : public LogReplayTest {
+ protected:
+  void SetUp() override {
+    LogReplayTest::SetUp();
+    clean_size_ = image_.size();
+    Engine engine(DefaultOptions());
+    TestClient c(&engine, "writer");
+    Block pb{};
+    ASSERT_EQ(c.Open(&pb, path_), 0);
+    for (int i = 10; i < 40; ++i) {
+      ASSERT_EQ(c.Simple(BTR_BEGIN_TRANSACTION), 0);
+      ASSERT_EQ(c.Insert(&pb, TestRecord(i, "t" + std::to_string(i))), 0);
+      ASSERT_EQ(c.Simple(BTR_END_TRANSACTION), 0);
+    }
+    // The bytes as the dead process left them.
+    image_ = platform::ReadFileToString(path_).value();
+    ASSERT_TRUE(platform::WriteStringToFile(path_, image_));
+    ASSERT_EQ(Contents(path_, &contents_), 0);
+    ASSERT_NE(contents_.find("t39"), std::string::npos);
+  }
+
+  std::size_t clean_size_ = 0;
+
+  // Opens a damaged copy: all commits, or 2 (30 for the signature) with
+  // the bytes left as they were.
+  void ExpectAllOrRefused(const std::string& damaged, const std::string& what) {
+    const std::string bad = dir_.File("bad.btr");
+    ASSERT_TRUE(platform::WriteStringToFile(bad, damaged));
+    std::string got;
+    const int16_t s = Contents(bad, &got);
+    if (s == 0) {
+      EXPECT_EQ(got, contents_) << what << " lost committed records";
+    } else {
+      EXPECT_TRUE(s == BTR_STATUS_IO_ERROR || s == BTR_STATUS_NOT_A_BTRIEVE_FILE)
+          << what << ": status " << s;
+      EXPECT_EQ(platform::ReadFileToString(bad).value(), damaged) << what << " changed the file";
+    }
+  }
+};
+
+TEST_F(UncleanLogTest, FlippedLengthOfACommittedRecordIsDamage) {
+  // The first commit after the clean close: its length now runs past the end.
+  std::string damaged = image_;
+  damaged[clean_size_ + 2] = static_cast<char>(damaged[clean_size_ + 2] ^ 0x01);
+  ExpectAllOrRefused(damaged, "length flip");
+  std::string got;
+  EXPECT_EQ(Contents(dir_.File("bad.btr"), &got), BTR_STATUS_IO_ERROR);
+}
+
+TEST_F(UncleanLogTest, EverySingleBitFlipKeepsAllCommitsOrIsRefused) {
+  for (std::size_t at = 0; at < image_.size(); ++at) {
+    std::string damaged = image_;
+    damaged[at] = static_cast<char>(damaged[at] ^ (1 << (at % 8)));
+    ExpectAllOrRefused(damaged, "flip at " + std::to_string(at));
+    if (HasFailure()) break;
+  }
 }
 
 TEST_F(LogReplayTest, PowerLossKeepsCommitsAndLosesOnlyUnsyncedWrites) {

@@ -56,7 +56,7 @@ class PosixFile final : public File {
       const ssize_t r = pwrite(fd_, p + done, n - done, static_cast<off_t>(offset + done));
       if (r < 0) {
         if (errno == EINTR) continue;
-        return false;
+        return Failed();
       }
       done += static_cast<std::size_t>(r);
     }
@@ -70,15 +70,17 @@ class PosixFile final : public File {
     return end >= 0 && WriteAt(static_cast<uint64_t>(end), buf, n);
   }
 
-  bool Sync() override { return fsync(fd_) == 0; }
+  bool Sync() override { return fsync(fd_) == 0 || Failed(); }
 
   bool Truncate(uint64_t size) override {
     if (size > kMaxOffset) return false;
     while (ftruncate(fd_, static_cast<off_t>(size)) != 0) {
-      if (errno != EINTR) return false;
+      if (errno != EINTR) return Failed();
     }
     return true;
   }
+
+  bool disk_full() const override { return disk_full_; }
 
   std::optional<uint64_t> Size() override {
     struct stat st;
@@ -95,6 +97,12 @@ class PosixFile final : public File {
   }
 
  private:
+  // Notes why a write failed; always false.
+  bool Failed() {
+    disk_full_ = errno == ENOSPC || errno == EDQUOT;
+    return false;
+  }
+
   bool SetLock(short type, uint64_t offset, uint64_t length, bool wait) {
     // Length 0 would mean "to the end of the file and beyond" to fcntl.
     if (length == 0 || offset > kMaxOffset || length > kMaxOffset - offset) return false;
@@ -111,6 +119,7 @@ class PosixFile final : public File {
 
   int fd_;
   bool writable_;
+  bool disk_full_ = false;
 };
 
 }  // namespace

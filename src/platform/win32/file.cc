@@ -41,22 +41,24 @@ class Win32File final : public File {
 
   bool WriteAt(uint64_t offset, const void* buf, std::size_t n) override {
     MutexLock lock(mu_);
-    return Seek(offset, FILE_BEGIN) && WriteAll(buf, n);
+    return (Seek(offset, FILE_BEGIN) && WriteAll(buf, n)) || Failed();
   }
 
   // The end is taken at the call; writers in other processes that append
   // too must hold a lock meanwhile (the log file does).
   bool Append(const void* buf, std::size_t n) override {
     MutexLock lock(mu_);
-    return Seek(0, FILE_END) && WriteAll(buf, n);
+    return (Seek(0, FILE_END) && WriteAll(buf, n)) || Failed();
   }
 
-  bool Sync() override { return FlushFileBuffers(handle_) != 0; }
+  bool Sync() override { return FlushFileBuffers(handle_) != 0 || Failed(); }
 
   bool Truncate(uint64_t size) override {
     MutexLock lock(mu_);
-    return Seek(size, FILE_BEGIN) && SetEndOfFile(handle_);
+    return (Seek(size, FILE_BEGIN) && SetEndOfFile(handle_)) || Failed();
   }
+
+  bool disk_full() const override { return disk_full_; }
 
   std::optional<uint64_t> Size() override {
     DWORD high = 0;
@@ -87,6 +89,13 @@ class Win32File final : public File {
     return at;
   }
 
+  // Notes why a write failed; always false.
+  bool Failed() {
+    const DWORD error = GetLastError();
+    disk_full_ = error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL;
+    return false;
+  }
+
   bool Seek(uint64_t offset, DWORD method) {
     LONG high = static_cast<LONG>(High(offset));
     SetLastError(NO_ERROR);
@@ -108,6 +117,7 @@ class Win32File final : public File {
 
   HANDLE handle_;
   Mutex mu_;
+  bool disk_full_ = false;
 };
 
 }  // namespace
