@@ -165,33 +165,56 @@ enum BtrCreateMode { BTR_CREATE_REPLACE = 0, BTR_CREATE_NO_REPLACE = -1 };
 enum BtrStatus { BTR_STATUSES(BTR_STATUS_ENUM) BTR_STATUS_END_ };
 #undef BTR_STATUS_ENUM
 
-/* File specification: 16 bytes at the start of the Create and Stat buffers. */
-enum BtrFileSpecLayout {
-  BTR_FSPEC_RECORD_LENGTH = 0, /* u16: fixed part of the record */
-  BTR_FSPEC_PAGE_SIZE = 2,     /* u16 */
-  BTR_FSPEC_KEY_COUNT = 4,     /* u8: number of keys */
-  BTR_FSPEC_FILE_VERSION = 5,  /* u8 (Stat): file version, 0x70 = 7.0 */
-  BTR_FSPEC_RECORD_COUNT = 6,  /* u32 (Stat): number of records; 0 on Create */
-  BTR_FSPEC_FILE_FLAGS = 10,   /* u16 */
-  BTR_FSPEC_DUP_POINTERS = 12, /* u8: duplicate pointers to reserve / unused */
-  BTR_FSPEC_RESERVED = 13,     /* u8 */
-  BTR_FSPEC_PREALLOCATION = 14, /* u16: pages to preallocate / unused pages */
-  BTR_FSPEC_SIZE = 16
+/* File definition: 16 bytes at the start of the Create and Stat buffers. */
+enum BtrFileDefLayout {
+  BTR_FILEDEF_RECORD_LENGTH = 0,  /* u16: fixed part of the record */
+  BTR_FILEDEF_PAGE_SIZE = 2,      /* u16 */
+  BTR_FILEDEF_KEY_COUNT = 4,      /* u8: number of keys */
+  BTR_FILEDEF_FILE_VERSION = 5,   /* u8 (Stat): file version, 0x70 = 7.0 */
+  BTR_FILEDEF_RECORD_COUNT = 6,   /* u32 (Stat): number of records; 0 on Create */
+  BTR_FILEDEF_FILE_FLAGS = 10,    /* u16 */
+  BTR_FILEDEF_DUP_POINTERS = 12,  /* u8: duplicate pointers to reserve / unused */
+  BTR_FILEDEF_RESERVED = 13,      /* u8 */
+  BTR_FILEDEF_PREALLOCATION = 14, /* u16: pages to preallocate / unused pages */
+  BTR_FILEDEF_SIZE = 16
 };
 
-/* Key specification: 16 bytes per key segment, after the file specification. */
-enum BtrKeySpecLayout {
-  BTR_KSPEC_POSITION = 0,     /* u16: 1-based offset in the record */
-  BTR_KSPEC_LENGTH = 2,       /* u16 */
-  BTR_KSPEC_FLAGS = 4,        /* u16: BTR_KEY_* */
-  BTR_KSPEC_UNIQUE_COUNT = 6, /* u32 (Stat): number of unique key values */
-  BTR_KSPEC_TYPE = 10,        /* u8: extended key type, with BTR_KEY_EXTENDED_TYPE */
-  BTR_KSPEC_NULL_VALUE = 11,  /* u8 */
-  BTR_KSPEC_RESERVED = 12,    /* u16 */
-  BTR_KSPEC_KEY_NUMBER = 14,  /* u8: manually assigned key number */
-  BTR_KSPEC_ACS_NUMBER = 15,  /* u8 */
-  BTR_KSPEC_SIZE = 16
+/* Key definition: 16 bytes per key segment, after the file definition. */
+enum BtrKeyDefLayout {
+  BTR_KEYDEF_POSITION = 0,     /* u16: 1-based offset in the record */
+  BTR_KEYDEF_LENGTH = 2,       /* u16 */
+  BTR_KEYDEF_FLAGS = 4,        /* u16: BTR_KEY_* */
+  BTR_KEYDEF_UNIQUE_COUNT = 6, /* u32 (Stat): number of unique key values */
+  BTR_KEYDEF_TYPE = 10,        /* u8: extended key type, with BTR_KEY_EXTENDED_TYPE */
+  BTR_KEYDEF_NULL_VALUE = 11,  /* u8 */
+  BTR_KEYDEF_RESERVED = 12,    /* u16 */
+  BTR_KEYDEF_KEY_NUMBER = 14,  /* u8: manually assigned key number */
+  BTR_KEYDEF_ACS_NUMBER = 15,  /* u8 */
+  BTR_KEYDEF_SIZE = 16
 };
+
+/* Former names of the two layouts above, kept only while the engine's own
+ * sources still use them; they go when those move to the names above. */
+#define BTR_FSPEC_RECORD_LENGTH BTR_FILEDEF_RECORD_LENGTH
+#define BTR_FSPEC_PAGE_SIZE BTR_FILEDEF_PAGE_SIZE
+#define BTR_FSPEC_KEY_COUNT BTR_FILEDEF_KEY_COUNT
+#define BTR_FSPEC_FILE_VERSION BTR_FILEDEF_FILE_VERSION
+#define BTR_FSPEC_RECORD_COUNT BTR_FILEDEF_RECORD_COUNT
+#define BTR_FSPEC_FILE_FLAGS BTR_FILEDEF_FILE_FLAGS
+#define BTR_FSPEC_DUP_POINTERS BTR_FILEDEF_DUP_POINTERS
+#define BTR_FSPEC_RESERVED BTR_FILEDEF_RESERVED
+#define BTR_FSPEC_PREALLOCATION BTR_FILEDEF_PREALLOCATION
+#define BTR_FSPEC_SIZE BTR_FILEDEF_SIZE
+#define BTR_KSPEC_POSITION BTR_KEYDEF_POSITION
+#define BTR_KSPEC_LENGTH BTR_KEYDEF_LENGTH
+#define BTR_KSPEC_FLAGS BTR_KEYDEF_FLAGS
+#define BTR_KSPEC_UNIQUE_COUNT BTR_KEYDEF_UNIQUE_COUNT
+#define BTR_KSPEC_TYPE BTR_KEYDEF_TYPE
+#define BTR_KSPEC_NULL_VALUE BTR_KEYDEF_NULL_VALUE
+#define BTR_KSPEC_RESERVED BTR_KEYDEF_RESERVED
+#define BTR_KSPEC_KEY_NUMBER BTR_KEYDEF_KEY_NUMBER
+#define BTR_KSPEC_ACS_NUMBER BTR_KEYDEF_ACS_NUMBER
+#define BTR_KSPEC_SIZE BTR_KEYDEF_SIZE
 
 /* File flags. */
 enum BtrFileFlag {

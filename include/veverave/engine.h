@@ -1,8 +1,8 @@
 /* veverave: the embedded Btrieve-compatible engine (libvvengine, and on
  * Windows test rigs wbtrv32.dll).
  *
- * The engine answers the Btrieve call declared here with the semantics of the
- * published Btrieve API; btrieve.h has its operations, statuses and layouts.
+ * The engine answers the Btrieve call declared here as any Btrieve engine
+ * does; btrieve.h has its operations, statuses and layouts.
  * Every call may come from any thread; the engine serialises them.
  */
 #ifndef VEVERAVE_ENGINE_H_

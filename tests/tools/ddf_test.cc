@@ -11,7 +11,7 @@
 #include "platform/platform.h"
 #include "veverave/ddf_layout.h"
 #include "veverave/engine.h"
-#include "vvbutil/file_spec.h"
+#include "vvbutil/file_layout.h"
 
 namespace vv::ddf {
 namespace {
@@ -33,8 +33,8 @@ class DdfBuilderTest : public testing::Test {
     platform::RemoveTree(dir_);
   }
 
-  // The key specifications of a file as Stat reports them.
-  std::vector<butil::SegmentSpec> Keys(const std::string& name) {
+  // The key definitions of a file as Stat reports them.
+  std::vector<butil::SegmentLayout> Keys(const std::string& name) {
     std::string path = dir_ + platform::kPathSeparator + name;
     uint8_t pos[BTR_POS_BLOCK_SIZE] = {};
     uint32_t length = 0;
@@ -56,21 +56,21 @@ class DdfBuilderTest : public testing::Test {
 };
 
 // "position:length:flags" per segment.
-std::string Describe(const std::vector<butil::SegmentSpec>& segments) {
+std::string Describe(const std::vector<butil::SegmentLayout>& segments) {
   std::string text;
-  for (const butil::SegmentSpec& s : segments) {
+  for (const butil::SegmentLayout& s : segments) {
     text += std::to_string(s.position) + ":" + std::to_string(s.length) + ":" +
             std::to_string(s.flags) + ":" + std::to_string(s.type) + " ";
   }
   return text;
 }
 
-TEST_F(DdfBuilderTest, DictionaryFilesHaveThePublishedKeys) {
+TEST_F(DdfBuilderTest, DictionaryFilesHaveTheirLayoutKeys) {
   const uint16_t ext = BTR_KEY_EXTENDED_TYPE | BTR_KEY_MODIFIABLE;
   const uint16_t dup = ext | BTR_KEY_DUPLICATES;
   const uint16_t noCase = BTR_KEY_NO_CASE;
   auto seg = [](int position, int length, int flags, int type) {
-    butil::SegmentSpec s;
+    butil::SegmentLayout s;
     s.position = static_cast<uint16_t>(position);
     s.length = static_cast<uint16_t>(length);
     s.flags = static_cast<uint16_t>(flags);
@@ -120,7 +120,7 @@ TEST_F(DdfBuilderTest, TableRowsAndKeysMatch) {
                                                        BTR_KEY_EXTENDED_TYPE));
 
   const uint16_t common = BTR_KEY_DUPLICATES | BTR_KEY_EXTENDED_TYPE;
-  butil::SegmentSpec id, null, born, name;
+  butil::SegmentLayout id, null, born, name;
   id = {1, 4, BTR_KEY_EXTENDED_TYPE, 0, BTR_TYPE_INTEGER};
   null = {5, 1, static_cast<uint16_t>(common | BTR_KEY_SEGMENTED), 0, BTR_TYPE_NULL_INDICATOR};
   born = {6, 4, static_cast<uint16_t>(common | BTR_KEY_SEGMENTED), 0, BTR_TYPE_DATE};

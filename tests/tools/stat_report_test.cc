@@ -15,13 +15,13 @@ TEST(StatReport, FileLinesAndOneRowPerSegment) {
   info.file.file_version = 0x95;
   info.file.record_count = 3;
   info.file.flags = BTR_FILE_VARIABLE | BTR_FILE_BLANK_TRUNCATION;
-  SegmentSpec a;
+  SegmentLayout a;
   a.position = 1;
   a.length = 4;
   a.flags = BTR_KEY_EXTENDED_TYPE;
   a.type = BTR_TYPE_AUTOINCREMENT;
   a.unique_count = 3;
-  SegmentSpec b;
+  SegmentLayout b;
   b.position = 5;
   b.length = 30;
   b.flags = BTR_KEY_EXTENDED_TYPE | BTR_KEY_DUPLICATES | BTR_KEY_SEGMENTED | BTR_KEY_NULL_ALL |
@@ -30,7 +30,7 @@ TEST(StatReport, FileLinesAndOneRowPerSegment) {
   b.null_value = 0x20;
   b.key_number = 1;
   b.unique_count = 2;
-  SegmentSpec c = b;
+  SegmentLayout c = b;
   c.position = 35;
   c.length = 4;
   c.type = 77;  // a type the report has no name for

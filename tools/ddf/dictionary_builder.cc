@@ -7,7 +7,7 @@
 #include "ddf/row_codec.h"
 #include "platform/platform.h"
 #include "veverave/engine.h"
-#include "vvbutil/file_spec.h"
+#include "vvbutil/file_layout.h"
 
 namespace vv::ddf {
 
@@ -40,23 +40,23 @@ std::string PathIn(const std::string& dir, const char* name) {
   return platform::IsSeparator(dir.back()) ? dir + name : dir + platform::kPathSeparator + name;
 }
 
-// The key specifications of a dictionary file's published keys.
-std::vector<butil::SegmentSpec> KeySpecs(const DdfColumn* columns, const DdfKey* keys,
-                                         int32_t keyCount) {
-  std::vector<butil::SegmentSpec> specs;
+// The key definitions of a dictionary file's own keys (ddf_layout.h).
+std::vector<butil::SegmentLayout> KeyLayouts(const DdfColumn* columns, const DdfKey* keys,
+                                             int32_t keyCount) {
+  std::vector<butil::SegmentLayout> layouts;
   for (int32_t k = 0; k < keyCount; ++k) {
     for (int32_t s = 0; s < keys[k].nSegments; ++s) {
       const DdfColumn& column = columns[keys[k].aColumns[s]];
-      butil::SegmentSpec spec;
-      spec.position = static_cast<uint16_t>(column.nOffset + 1);
-      spec.length = static_cast<uint16_t>(column.nSize);
-      spec.flags = keys[k].nKeyFlags | BTR_KEY_EXTENDED_TYPE;
-      if (s + 1 < keys[k].nSegments) spec.flags |= BTR_KEY_SEGMENTED;
-      spec.type = column.nKeyType;
-      specs.push_back(spec);
+      butil::SegmentLayout layout;
+      layout.position = static_cast<uint16_t>(column.nOffset + 1);
+      layout.length = static_cast<uint16_t>(column.nSize);
+      layout.flags = keys[k].nKeyFlags | BTR_KEY_EXTENDED_TYPE;
+      if (s + 1 < keys[k].nSegments) layout.flags |= BTR_KEY_SEGMENTED;
+      layout.type = column.nKeyType;
+      layouts.push_back(layout);
     }
   }
-  return specs;
+  return layouts;
 }
 
 }  // namespace
@@ -116,12 +116,12 @@ bool DictionaryBuilder::OpenAll(bool create) {
   for (auto& file : files_) {
     std::string path = PathIn(dir_, file->name);
     if (create) {
-      butil::FileSpec spec;
-      spec.record_length = static_cast<uint16_t>(file->rowSize);
-      spec.page_size = kDictionaryPageSize;
-      spec.key_count = static_cast<uint8_t>(file->keyCount);
+      butil::FileLayout layout;
+      layout.record_length = static_cast<uint16_t>(file->rowSize);
+      layout.page_size = kDictionaryPageSize;
+      layout.key_count = static_cast<uint8_t>(file->keyCount);
       std::string data =
-          butil::EncodeCreate(spec, KeySpecs(file->columns, file->keys, file->keyCount), {});
+          butil::EncodeCreate(layout, KeyLayouts(file->columns, file->keys, file->keyCount), {});
       uint32_t length = static_cast<uint32_t>(data.size());
       const int16_t status =
           Call(BTR_CREATE, nullptr, data.data(), &length, path.data(), BTR_CREATE_REPLACE);

@@ -1,9 +1,9 @@
 // A builder of data dictionaries for tests and tools: it creates FILE.DDF,
-// FIELD.DDF and INDEX.DDF with their published key layouts, writes their
-// rows, and creates the Btrieve file of a table definition with key
-// specifications that match its INDEX.DDF rows, so that the driver can open
-// the table by name. It reaches the engine only through the Btrieve call, as
-// a Btrieve client of its own, and uses the driver's dictionary layout.
+// FIELD.DDF and INDEX.DDF with their key layouts, writes their rows, and
+// creates the Btrieve file of a table definition with key definitions that
+// match its INDEX.DDF rows, so that the driver can open the table by name.
+// It reaches the engine only through the Btrieve call, as a Btrieve client
+// of its own, and uses the dictionary layout of veverave/ddf_layout.h.
 //
 //   auto dict = DictionaryBuilder::Create(dir, &error);   // empty dictionary
 //   dict->AddTable({"CUSTOMER", "CUSTOMER.BTR",

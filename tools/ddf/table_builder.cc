@@ -6,7 +6,7 @@
 #include "ddf/dictionary_builder.h"
 #include "platform/platform.h"
 #include "veverave/ddf_layout.h"
-#include "vvbutil/file_spec.h"
+#include "vvbutil/file_layout.h"
 
 namespace vv::ddf {
 namespace {
@@ -37,8 +37,8 @@ struct TablePlan {
   uint16_t id = 0;
   std::vector<FieldRow> fields;
   std::vector<IndexRow> segments;
-  std::vector<butil::SegmentSpec> keySpecs;
-  butil::FileSpec file;
+  std::vector<butil::SegmentLayout> keyLayouts;
+  butil::FileLayout file;
   bool trueNull = false;
 };
 
@@ -98,21 +98,21 @@ bool KeysPlan(const TableDef& table, TablePlan* plan, std::string* error) {
       const bool last = s + 1 == index.segments.size();
       const uint16_t common = index.flags | BTR_KEY_EXTENDED_TYPE;
       if (def->nullable) {
-        butil::SegmentSpec null;
+        butil::SegmentLayout null;
         null.position = field.offset;  // the null byte, 1-based
         null.length = 1;
         null.flags = common | BTR_KEY_SEGMENTED;
         null.type = BTR_TYPE_NULL_INDICATOR;
-        plan->keySpecs.push_back(null);
+        plan->keyLayouts.push_back(null);
       }
-      butil::SegmentSpec spec;
-      spec.position = static_cast<uint16_t>(field.offset + 1);
-      spec.length = field.size;
-      spec.flags = common | segment.flags | (last ? 0 : BTR_KEY_SEGMENTED);
-      spec.type = static_cast<uint8_t>(KeyType(field.type));
-      plan->keySpecs.push_back(spec);
+      butil::SegmentLayout layout;
+      layout.position = static_cast<uint16_t>(field.offset + 1);
+      layout.length = field.size;
+      layout.flags = common | segment.flags | (last ? 0 : BTR_KEY_SEGMENTED);
+      layout.type = static_cast<uint8_t>(KeyType(field.type));
+      plan->keyLayouts.push_back(layout);
       plan->segments.push_back({plan->id, field.id, static_cast<uint16_t>(k),
-                                static_cast<uint16_t>(s), DdfSegmentFlags(spec.flags)});
+                                static_cast<uint16_t>(s), DdfSegmentFlags(layout.flags)});
     }
   }
   plan->file.key_count = static_cast<uint8_t>(table.indexes.size());
@@ -150,7 +150,7 @@ bool DictionaryBuilder::AddTable(const TableDef& table) {
 
   std::string path =
       HasDirectory(table.file) ? table.file : dir_ + platform::kPathSeparator + table.file;
-  std::string data = butil::EncodeCreate(plan.file, plan.keySpecs, {});
+  std::string data = butil::EncodeCreate(plan.file, plan.keyLayouts, {});
   uint32_t length = static_cast<uint32_t>(data.size());
   const int16_t status =
       Call(BTR_CREATE, nullptr, data.data(), &length, path.data(), BTR_CREATE_REPLACE);

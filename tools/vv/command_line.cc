@@ -18,7 +18,7 @@ enum OptionBit : unsigned {
   kOptCsv = 1u << 4,
 };
 
-struct CommandSpec {
+struct CommandEntry {
   const char* name;
   Command command;
   std::size_t minOperands;
@@ -29,7 +29,7 @@ struct CommandSpec {
 // The demo works in a directory of its own (a fresh one unless given), so
 // it takes no --data: the data directory of the other commands is never
 // written by it.
-constexpr CommandSpec kCommands[] = {
+constexpr CommandEntry kCommands[] = {
     {"help", Command::kHelp, 0, 0, 0},
     {"init", Command::kInit, 0, 1, kOptData},
     {"tables", Command::kTables, 0, 0, kOptData},
@@ -38,13 +38,13 @@ constexpr CommandSpec kCommands[] = {
     {"demo", Command::kDemo, 0, 1, 0},
 };
 
-struct OptionSpec {
+struct OptionEntry {
   const char* name;
   OptionBit bit;
   bool takesValue;
 };
 
-constexpr OptionSpec kOptions[] = {
+constexpr OptionEntry kOptions[] = {
     {"--data", kOptData, true},   {"--index", kOptIndex, true}, {"--from", kOptFrom, true},
     {"--limit", kOptLimit, true}, {"--csv", kOptCsv, false},
 };
@@ -57,7 +57,7 @@ bool ParseNumber(std::string_view text, int64_t low, int64_t high, int64_t* out)
   return true;
 }
 
-bool SetOption(const OptionSpec& option, const std::string& value, CommandLine* out,
+bool SetOption(const OptionEntry& option, const std::string& value, CommandLine* out,
                std::string* error) {
   int64_t number = 0;
   switch (option.bit) {
@@ -97,7 +97,7 @@ bool SetOption(const OptionSpec& option, const std::string& value, CommandLine* 
 
 bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* out, std::string* error) {
   *out = CommandLine();
-  const CommandSpec* command = nullptr;
+  const CommandEntry* command = nullptr;
   unsigned given = 0;
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string arg = args[i];
@@ -105,8 +105,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* out, st
     if (arg.size() > 1 && arg[0] == '-' && !(arg.size() > 1 && arg[1] >= '0' && arg[1] <= '9')) {
       const std::size_t equals = arg.find('=');
       const std::string name = arg.substr(0, equals);
-      const OptionSpec* option = nullptr;
-      for (const OptionSpec& o : kOptions) {
+      const OptionEntry* option = nullptr;
+      for (const OptionEntry& o : kOptions) {
         if (name == o.name) option = &o;
       }
       if (option == nullptr) {
@@ -132,7 +132,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* out, st
       continue;
     }
     if (command == nullptr) {
-      for (const CommandSpec& c : kCommands) {
+      for (const CommandEntry& c : kCommands) {
         if (arg == c.name) command = &c;
       }
       if (command == nullptr) {
@@ -159,7 +159,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* out, st
     *error = std::string(command->name) + ": unexpected operand " + out->operands.back();
     return false;
   }
-  for (const OptionSpec& o : kOptions) {
+  for (const OptionEntry& o : kOptions) {
     if ((given & o.bit) != 0 && (command->options & o.bit) == 0) {
       *error = std::string(command->name) + " takes no " + o.name;
       return false;

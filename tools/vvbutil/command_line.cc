@@ -53,7 +53,7 @@ bool ValidOwner(const std::string& owner) {
 
 const char* UsageText() {
   return "usage: vvbutil -command arguments\n"
-         "  -stat FILE [/Oowner]                 report the file's specification and keys\n"
+         "  -stat FILE [/Oowner]                 report the file's definition and keys\n"
          "  -create FILE DESCFILE [Y|N]          create a file from a description file\n"
          "                                       (Y: replace an existing file)\n"
          "  -load SEQFILE FILE [/Oowner]         insert the records of a sequential file\n"

@@ -1,5 +1,5 @@
 // Helpers shared by the command units: reporting, reading the file's
-// specification, and the record commands.
+// definition, and the record commands.
 #ifndef VEVERAVE_TOOLS_VVBUTIL_COMMAND_SUPPORT_H_
 #define VEVERAVE_TOOLS_VVBUTIL_COMMAND_SUPPORT_H_
 
@@ -10,7 +10,7 @@
 
 #include "vvbutil/btrieve_client.h"
 #include "vvbutil/command_line.h"
-#include "vvbutil/file_spec.h"
+#include "vvbutil/file_layout.h"
 
 namespace vv::butil {
 

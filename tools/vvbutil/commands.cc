@@ -9,7 +9,7 @@
 #include "vvbutil/btrieve_names.h"
 #include "vvbutil/command_support.h"
 #include "vvbutil/desc_file.h"
-#include "vvbutil/file_spec.h"
+#include "vvbutil/file_layout.h"
 #include "vvbutil/stat_report.h"
 
 #ifndef VVBUTIL_VERSION
@@ -67,7 +67,7 @@ bool DescriptionAcs(Description* desc, const std::string& desc_path, std::vector
   AcsBlock block{};
   if (!LoadAcs(desc->acs_file, desc_path, &block, err)) return false;
   acs->push_back(block);
-  for (SegmentSpec& s : desc->segments) s.acs_number = 0;
+  for (SegmentLayout& s : desc->segments) s.acs_number = 0;
   return true;
 }
 
@@ -115,8 +115,8 @@ int Sindex(const CommandLine& c, Client& client, std::FILE* out, std::FILE* err)
   if (!OpenForCommand(file, c, BTR_OPEN_NORMAL, err)) return kExitIncomplete;
   int key_num = 0;
   if (c.key) {
-    // The key number travels in each spec; the bias tells the engine to use it.
-    for (SegmentSpec& s : desc.segments) s.key_number = static_cast<uint8_t>(*c.key);
+    // The key number travels in each layout; the bias tells the engine to use it.
+    for (SegmentLayout& s : desc.segments) s.key_number = static_cast<uint8_t>(*c.key);
     key_num = BTR_KEY_NUMBER_BIAS | *c.key;
   }
   std::string buffer = EncodeIndex(desc.segments, acs);

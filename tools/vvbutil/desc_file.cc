@@ -211,7 +211,7 @@ void SetFlag(uint16_t* flags, uint16_t bit, bool on) {
 
 // The elements of one segment seen so far (each may appear once).
 struct SegmentState {
-  SegmentSpec spec;
+  SegmentLayout layout;
   uint32_t seen = 0;
   int line = 0;
 };
@@ -269,8 +269,8 @@ class Parser {
       in_segment_ = true;
       segment_ = SegmentState{};
       segment_.line = t.line;
-      segment_.spec.flags = BTR_KEY_EXTENDED_TYPE;
-      segment_.spec.type = BTR_TYPE_STRING;
+      segment_.layout.flags = BTR_KEY_EXTENDED_TYPE;
+      segment_.layout.type = BTR_TYPE_STRING;
     } else if (!in_segment_) {
       return Fail(t, "'" + t.keyword + "' before the segment's position=");
     }
@@ -283,7 +283,7 @@ class Parser {
   static uint32_t Bit(Element e) { return uint32_t{1} << static_cast<int>(e); }
 
   bool FileElement(const Token& t, Element e) {
-    FileSpec& f = out_->file;
+    FileLayout& f = out_->file;
     uint32_t n = 0;
     bool yes = false;
     switch (e) {
@@ -333,7 +333,7 @@ class Parser {
   }
 
   bool SegmentElement(const Token& t, Element e) {
-    SegmentSpec& s = segment_.spec;
+    SegmentLayout& s = segment_.layout;
     uint32_t n = 0;
     bool yes = false;
     switch (e) {
@@ -408,9 +408,9 @@ class Parser {
       *error_ = At(segment_.line) + "segment without length=";
       return false;
     }
-    if (segment_.spec.flags & BTR_KEY_ACS) out_->uses_acs = true;
-    out_->segments.push_back(segment_.spec);
-    if (!(segment_.spec.flags & BTR_KEY_SEGMENTED)) ++out_->key_count;
+    if (segment_.layout.flags & BTR_KEY_ACS) out_->uses_acs = true;
+    out_->segments.push_back(segment_.layout);
+    if (!(segment_.layout.flags & BTR_KEY_SEGMENTED)) ++out_->key_count;
     return true;
   }
 

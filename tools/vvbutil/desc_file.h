@@ -28,16 +28,16 @@
 #include <string_view>
 #include <vector>
 
-#include "vvbutil/file_spec.h"
+#include "vvbutil/file_layout.h"
 
 namespace vv::butil {
 
 enum class DescKind { kCreate, kIndex };
 
 struct Description {
-  FileSpec file;                // kCreate only
+  FileLayout file;              // kCreate only
   std::optional<bool> replace;  // replace= when given
-  std::vector<SegmentSpec> segments;
+  std::vector<SegmentLayout> segments;
   int key_count = 0;      // keys described
   std::string acs_file;   // name= when given
   bool uses_acs = false;  // some segment has alternate=y

@@ -22,7 +22,7 @@ std::string Hex2(unsigned v) {
   return s;
 }
 
-std::string TypeText(const SegmentSpec& s) {
+std::string TypeText(const SegmentLayout& s) {
   if (!(s.flags & BTR_KEY_EXTENDED_TYPE)) {
     return (s.flags & BTR_KEY_BINARY) ? "binary" : "string";
   }
@@ -33,7 +33,7 @@ std::string TypeText(const SegmentSpec& s) {
   return text;
 }
 
-std::string AcsText(const StatInfo& info, const SegmentSpec& s) {
+std::string AcsText(const StatInfo& info, const SegmentLayout& s) {
   if (!(s.flags & BTR_KEY_ACS)) return "-";
   if (s.acs_number < info.acs.size()) {
     const std::string name = AcsName(info.acs[s.acs_number]);
@@ -52,7 +52,7 @@ std::string FileVersionText(uint8_t version) {
 }
 
 std::string FormatStat(std::string_view path, const StatInfo& info) {
-  const FileSpec& f = info.file;
+  const FileLayout& f = info.file;
   std::string out;
   Line(&out, "File:", std::string(path));
   Line(&out, "File version:", FileVersionText(f.file_version));
@@ -80,7 +80,7 @@ std::string FormatStat(std::string_view path, const StatInfo& info) {
   out += "\nKey Segment Position Length Type            Null Unique values ACS      Flags\n";
   int segment = 0;
   bool key_start = true;
-  for (const SegmentSpec& s : info.segments) {
+  for (const SegmentLayout& s : info.segments) {
     segment = key_start ? 1 : segment + 1;
     const bool has_null = (s.flags & (BTR_KEY_NULL_ALL | BTR_KEY_NULL_ANY)) != 0;
     const uint16_t shown = static_cast<uint16_t>(s.flags & ~BTR_KEY_EXTENDED_TYPE);

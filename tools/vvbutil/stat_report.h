@@ -1,4 +1,4 @@
-// The report of the stat command: the file specification with its flags
+// The report of the stat command: the file definition with its flags
 // spelled out, then one row per key segment.
 #ifndef VEVERAVE_TOOLS_VVBUTIL_STAT_REPORT_H_
 #define VEVERAVE_TOOLS_VVBUTIL_STAT_REPORT_H_
@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "vvbutil/file_spec.h"
+#include "vvbutil/file_layout.h"
 
 namespace vv::butil {
 

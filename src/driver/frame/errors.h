@@ -47,7 +47,7 @@ enum DriverError : int16_t {
   kErrIntegerLength = 20482,  // dictionary INTEGER of a length without digits; the field name
   kErrStatFailed = 20483,    // the Btrieve stat of a table being opened failed; the table
   kErrNoIndexes = 20484,     // the Btrieve file has keys, the table no indexes; the table
-  kErrKeySpecField = 20485,  // a key segment lies elsewhere than its field;
+  kErrKeyDefField = 20485,  // a key segment lies elsewhere than its field;
                              // "File %s, Index %d, Segment %d, Field %s"
   kErrHostType = 20488,       // host type without a Btrieve storage
   kErrDateNotBtrDate = 20489,  // DATE host field read from another Btrieve type

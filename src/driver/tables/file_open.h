@@ -1,6 +1,6 @@
 // Opening and closing a table by name. btrFileOpen finds the table's files,
 // builds its open file record from the INT file, the dictionary and the
-// Btrieve file's own key specifications, opens the Btrieve file and attaches
+// Btrieve file's own key definitions, opens the Btrieve file and attaches
 // the record to the host's file handle; btrFileClose undoes it.
 //
 // The open, step by step (each step runs only when the steps before it
@@ -19,7 +19,7 @@
 //   Btrieve open owner names tried in order, exclusive for mode 1
 //   stat         record length, page size, records, flags, version
 //   structure    fields and indexes from the dictionary, checked against the
-//                stat's key specifications; record number appended to
+//                stat's key definitions; record number appended to
 //                all-duplicate keys; main indexes; INT pass 2
 //   buffers      record and key buffers, long-variable chain, overlap chains
 //   attach       head of the login's table list, host handle set
@@ -93,7 +93,7 @@ int16_t mvbtrFileBtrPathMake(OpenFile* file, const OpenNames& names, char* path)
 // name as text), 88 error 4177, any other error 75. Returns the pending error.
 int16_t mvbtrFileBtrOpen(OpenFile* file, const char* openName, const char* path, int32_t mode);
 
-// Matches the key specifications of the stat (read when lpStat is missing)
+// Matches the key definitions of the stat (read when lpStat is missing)
 // with the index descriptors: each segment's field must lie where the key
 // segment does; the segments take their extended type and key flags from
 // the stat, null indicator segments mark the segment after them, keys with
@@ -102,7 +102,7 @@ int16_t mvbtrFileBtrOpen(OpenFile* file, const char* openName, const char* path,
 // nFirstIndex). Errors, with the table name: 20484 keys but no indexes,
 // 20528 "file %s, index %d", 20529 "file %s, index %d, segment %d", 20485
 // "File %s, Index %d, Segment %d, Field %s", 20530 "mvbtrIndexReadInfo"
-// (collating sequences, or key specifications, not what the stat's length
+// (collating sequences, or key definitions, not what the stat's length
 // holds). Returns the pending error.
 int16_t mvbtrIndexReadInfo(OpenFile* file);
 

@@ -51,15 +51,15 @@ int16_t mvbtrFileReadInfo(OpenFile* file) {
 
 int16_t mvbtrFileInfoTake(OpenFile* file) {
   if (mvbtrFileReadInfo(file) != 0) return mvbtrErrorStatus();
-  if (file->nStatLen < BTR_FSPEC_SIZE) {
+  if (file->nStatLen < BTR_FILEDEF_SIZE) {
     return mvbtrBtrErrorReport(BTR_STATUS_DATA_BUFFER_TOO_SHORT, kContext, file->lpszDdfName);
   }
-  const uint8_t* spec = file->lpStat;
-  file->nRecLen = static_cast<int32_t>(LoadLe(spec + BTR_FSPEC_RECORD_LENGTH, 2));
-  file->nPageSize = static_cast<int32_t>(LoadLe(spec + BTR_FSPEC_PAGE_SIZE, 2));
-  file->nRecords = LoadLe32(spec + BTR_FSPEC_RECORD_COUNT);
-  file->nFileFlags = static_cast<uint16_t>(LoadLe(spec + BTR_FSPEC_FILE_FLAGS, 2));
-  file->bFileVersion = spec[BTR_FSPEC_FILE_VERSION];
+  const uint8_t* layout = file->lpStat;
+  file->nRecLen = static_cast<int32_t>(LoadLe(layout + BTR_FILEDEF_RECORD_LENGTH, 2));
+  file->nPageSize = static_cast<int32_t>(LoadLe(layout + BTR_FILEDEF_PAGE_SIZE, 2));
+  file->nRecords = LoadLe32(layout + BTR_FILEDEF_RECORD_COUNT);
+  file->nFileFlags = static_cast<uint16_t>(LoadLe(layout + BTR_FILEDEF_FILE_FLAGS, 2));
+  file->bFileVersion = layout[BTR_FILEDEF_FILE_VERSION];
   file->bOldVersion = file->bFileVersion < kFileVersion7 ? 1 : 0;
   return 0;
 }

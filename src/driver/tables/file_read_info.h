@@ -1,6 +1,6 @@
-// The Btrieve stat of an open table: its file specification (record length,
+// The Btrieve stat of an open table: its file definition (record length,
 // page size, record count, file flags, file version), the key
-// specifications of every segment and the alternate collating sequences.
+// definitions of every segment and the alternate collating sequences.
 // The open of a table and of a dictionary file reads it and takes the file
 // values from it; the stat buffer lives only as long as the open needs it.
 #ifndef VEVERAVE_DRIVER_TABLES_FILE_READ_INFO_H_
@@ -26,7 +26,7 @@ inline constexpr uint8_t kFileVersion7 = 0x70;
 // error 10 "mvbtrFileReadInfo". Returns the pending error.
 int16_t mvbtrFileReadInfo(OpenFile* file);
 
-// mvbtrFileReadInfo, then the file values from the file specification:
+// mvbtrFileReadInfo, then the file values from the file definition:
 // nRecLen, nPageSize, nRecords, nFileFlags, bFileVersion and bOldVersion.
 int16_t mvbtrFileInfoTake(OpenFile* file);
 

@@ -15,9 +15,9 @@ using driver::kHostOverlap;
 
 class FieldEmptyTest : public FieldFixture {
  protected:
-  std::string Empty(const FieldSpec& spec, bool isNull = false) {
-    FieldTable& t = Table({spec});
-    t.SetBytes(1, std::vector<uint8_t>(static_cast<std::size_t>(spec.size), 0xAA));
+  std::string Empty(const FieldDef& def, bool isNull = false) {
+    FieldTable& t = Table({def});
+    t.SetBytes(1, std::vector<uint8_t>(static_cast<std::size_t>(def.size), 0xAA));
     t.field(1).bIsNull = isNull ? 1 : 0;
     driver::mvbtrFieldSetEmpty(t.file(), &t.field(1));
     return HexOf(t.Bytes(1));

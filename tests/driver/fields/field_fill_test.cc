@@ -20,7 +20,7 @@ class FieldFillTest : public FieldFixture {};
 
 TEST_F(FieldFillTest, LowAndHighOfEachType) {
   struct Case {
-    FieldSpec spec;
+    FieldDef def;
     std::string low, high;
   } cases[] = {
       {{kHostAscii, BTR_TYPE_STRING, 3, 3}, "00 00 00", "FF FF FF"},  // low: an empty put
@@ -48,12 +48,12 @@ TEST_F(FieldFillTest, LowAndHighOfEachType) {
   };
   for (const Case& c : cases) {
     for (int32_t direction : {kLow, kHigh}) {
-      FieldTable& t = Table({c.spec});
-      t.SetBytes(1, std::vector<uint8_t>(static_cast<std::size_t>(c.spec.size), 0));
+      FieldTable& t = Table({c.def});
+      t.SetBytes(1, std::vector<uint8_t>(static_cast<std::size_t>(c.def.size), 0));
       t.ClearMarks();
       EXPECT_EQ(btrFieldFill(t.handle(), 1, direction), 0);
       EXPECT_EQ(HexOf(t.Bytes(1)), direction == kLow ? c.low : c.high)
-          << "type " << c.spec.btrType << " size " << c.spec.size << " direction " << direction;
+          << "type " << c.def.btrType << " size " << c.def.size << " direction " << direction;
       EXPECT_EQ(t.field(1).bFieldChanged, 1) << "marked even when unchanged";
       EXPECT_EQ(t.file()->bChanged, 1);
     }

@@ -34,7 +34,7 @@ enum Field {
   kNullable,    // nullable ASCII STRING of 6
 };
 
-const std::vector<FieldSpec> kFields = {
+const std::vector<FieldDef> kFields = {
     {kHostAscii, BTR_TYPE_STRING, 10, 10},
     {kHostAscii, BTR_TYPE_ZSTRING, 11, 10},
     {kHostAscii, BTR_TYPE_LSTRING, 11, 10},

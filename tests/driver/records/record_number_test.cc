@@ -113,7 +113,7 @@ TEST_F(RecordNumberTest, RecordNumberFieldsAreFoundByName) {
        {Case{{"MORVANTA_RECNUM_TWO_B", "X", "MORVANTA_RECNUM_ONE", "MORVANTA_RECNUM_TWO"}, 3, 1, 1},
         Case{{"X", "MORVANTA_RECNUM_ONE", "MORVANTA_RECNUM_ONE"}, 2, 0, 2},
         Case{{"X", "morvanta_recnum_one"}, 0, 0, 0}}) {
-    std::vector<FieldSpec> fields;
+    std::vector<FieldDef> fields;
     for (const std::string& name : c.names) {
       fields.push_back({kHostBcd, BTR_TYPE_INTEGER, 4, 10, 0, false, name});
     }
@@ -127,7 +127,7 @@ TEST_F(RecordNumberTest, RecordNumberFieldsAreFoundByName) {
 }
 
 TEST_F(RecordNumberTest, InsertCopiesTheAssignedNumberIntoTheOneField) {
-  std::vector<FieldSpec> fields(7, {kHostBcd, BTR_TYPE_INTEGER, 2, 5});
+  std::vector<FieldDef> fields(7, {kHostBcd, BTR_TYPE_INTEGER, 2, 5});
   fields[2] = {kHostBcd, BTR_TYPE_INTEGER, 4, 10, 0, false, "MORVANTA_RECNUM_ONE"};
   fields[6] = {kHostBcd, BTR_TYPE_AUTOINCREMENT, 4, 10, 0, false, "MORVANTA_RECNUM_TWO"};
   EngineTable& t =

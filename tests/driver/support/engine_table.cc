@@ -72,8 +72,8 @@ int16_t EngineClient::Call(uint16_t op, std::vector<uint8_t>* data, void* key, i
 }
 
 EngineTable::EngineTable(host::Host& host, const std::string& dir,
-                         const std::vector<FieldSpec>& fields,
-                         const std::vector<IndexSpec>& indexes, const EngineTableOptions& options)
+                         const std::vector<FieldDef>& fields, const std::vector<IndexDef>& indexes,
+                         const EngineTableOptions& options)
     : host_(host), path_(dir + platform::kPathSeparator + options.name + ".BTR") {
   using namespace vv::driver;
   mvbtrMemAlloc(&file_, sizeof(OpenFile));
@@ -86,18 +86,18 @@ EngineTable::EngineTable(host::Host& host, const std::string& dir,
   file_->nFileFlags = options.variable ? BTR_FILE_VARIABLE : 0;
   mvbtrMemAlloc(&file_->lpFields, (fields.size() + 1) * sizeof(FieldDesc));
   int32_t offset = 0;
-  auto layout = [&](FieldDesc& f, const FieldSpec& spec, int32_t number) {
+  auto layout = [&](FieldDesc& f, const FieldDef& def, int32_t number) {
     f.nNumber = number;
-    f.nHostType = spec.hostType;
-    f.nBtrType = spec.btrType;
-    f.nSize = spec.size;
-    f.nHostLength = spec.hostLength;
-    f.nPrecision = spec.precision;
-    f.bNullAllowed = spec.nullable ? 1 : 0;
-    if (spec.offset >= 0) offset = spec.offset;
-    if (spec.offset < 0 && options.trueNull && spec.nullable) ++offset;  // the null byte
+    f.nHostType = def.hostType;
+    f.nBtrType = def.btrType;
+    f.nSize = def.size;
+    f.nHostLength = def.hostLength;
+    f.nPrecision = def.precision;
+    f.bNullAllowed = def.nullable ? 1 : 0;
+    if (def.offset >= 0) offset = def.offset;
+    if (def.offset < 0 && options.trueNull && def.nullable) ++offset;  // the null byte
     f.nOffset = offset;
-    offset += spec.size;
+    offset += def.size;
   };
   if (options.recnumSupport) layout(file_->lpFields[0], options.field0, 0);
   for (std::size_t i = 0; i < fields.size(); ++i) {
@@ -127,7 +127,7 @@ EngineTable::EngineTable(host::Host& host, const std::string& dir,
   mvbtrFileHandleSet(handle_, file_);
 }
 
-void EngineTable::IndexesBuild(const std::vector<IndexSpec>& indexes,
+void EngineTable::IndexesBuild(const std::vector<IndexDef>& indexes,
                                const EngineTableOptions& options) {
   using namespace vv::driver;
   const int32_t first = options.recnumSupport ? 0 : 1;
@@ -155,36 +155,36 @@ void EngineTable::IndexesBuild(const std::vector<IndexSpec>& indexes,
   }
 }
 
-bool EngineTable::Create(const std::vector<IndexSpec>& indexes, const EngineTableOptions& options) {
+bool EngineTable::Create(const std::vector<IndexDef>& indexes, const EngineTableOptions& options) {
   std::vector<char> key(path_.begin(), path_.end());
   key.push_back('\0');
   if (options.create) {
-    std::vector<uint8_t> spec(BTR_FSPEC_SIZE, 0);
+    std::vector<uint8_t> create(BTR_FILEDEF_SIZE, 0);
     const int32_t recordLength = options.variable ? file_->nDataLen : file_->nRecLen;
-    Put16(spec, BTR_FSPEC_RECORD_LENGTH, static_cast<uint32_t>(recordLength));
-    Put16(spec, BTR_FSPEC_PAGE_SIZE, kPageSize);
-    spec[BTR_FSPEC_KEY_COUNT] = static_cast<uint8_t>(indexes.size());
-    Put16(spec, BTR_FSPEC_FILE_FLAGS, file_->nFileFlags);
-    for (const IndexSpec& index : indexes) {
+    Put16(create, BTR_FILEDEF_RECORD_LENGTH, static_cast<uint32_t>(recordLength));
+    Put16(create, BTR_FILEDEF_PAGE_SIZE, kPageSize);
+    create[BTR_FILEDEF_KEY_COUNT] = static_cast<uint8_t>(indexes.size());
+    Put16(create, BTR_FILEDEF_FILE_FLAGS, file_->nFileFlags);
+    for (const IndexDef& index : indexes) {
       for (std::size_t s = 0; s < index.fields.size(); ++s) {
         const driver::FieldDesc& field = file_->lpFields[index.fields[s]];
-        std::vector<uint8_t> segment(BTR_KSPEC_SIZE, 0);
-        Put16(segment, BTR_KSPEC_POSITION, static_cast<uint32_t>(field.nOffset + 1));
-        Put16(segment, BTR_KSPEC_LENGTH, static_cast<uint32_t>(field.nSize));
+        std::vector<uint8_t> segment(BTR_KEYDEF_SIZE, 0);
+        Put16(segment, BTR_KEYDEF_POSITION, static_cast<uint32_t>(field.nOffset + 1));
+        Put16(segment, BTR_KEYDEF_LENGTH, static_cast<uint32_t>(field.nSize));
         uint32_t flags = BTR_KEY_EXTENDED_TYPE | BTR_KEY_MODIFIABLE;
         if (index.duplicates) flags |= BTR_KEY_DUPLICATES;
         if (s + 1 < index.fields.size()) flags |= BTR_KEY_SEGMENTED;
-        Put16(segment, BTR_KSPEC_FLAGS, flags);
-        segment[BTR_KSPEC_TYPE] = static_cast<uint8_t>(field.nBtrType);
-        spec.insert(spec.end(), segment.begin(), segment.end());
+        Put16(segment, BTR_KEYDEF_FLAGS, flags);
+        segment[BTR_KEYDEF_TYPE] = static_cast<uint8_t>(field.nBtrType);
+        create.insert(create.end(), segment.begin(), segment.end());
       }
     }
     if (options.fileVersion != 0) {
       const std::string version = std::to_string(options.fileVersion);
       EXPECT_TRUE(EngineOptionSet(VVENGINE_OPTION_CREATE_VERSION, version.c_str()));
     }
-    uint32_t length = static_cast<uint32_t>(spec.size());
-    const int16_t status = Engine(BTR_CREATE, nullptr, spec.data(), &length, key.data(),
+    uint32_t length = static_cast<uint32_t>(create.size());
+    const int16_t status = Engine(BTR_CREATE, nullptr, create.data(), &length, key.data(),
                                   BTR_CREATE_REPLACE, file_->lpLogin->lpClientId);
     if (options.fileVersion != 0) EngineOptionSet(VVENGINE_OPTION_CREATE_VERSION, nullptr);
     EXPECT_EQ(status, 0) << "create " << path_;
@@ -201,7 +201,7 @@ bool EngineTable::Create(const std::vector<IndexSpec>& indexes, const EngineTabl
   EXPECT_EQ(Engine(BTR_STAT, file_->PosBlock, stat.data(), &length, statKey, 0,
                    file_->lpLogin->lpClientId),
             0);
-  file_->bFileVersion = stat[BTR_FSPEC_FILE_VERSION];
+  file_->bFileVersion = stat[BTR_FILEDEF_FILE_VERSION];
   file_->bOldVersion = file_->bFileVersion < 0x70 ? 1 : 0;
   return true;
 }
@@ -284,8 +284,8 @@ void EngineFixture::TearDown() {
   FieldFixture::TearDown();
 }
 
-EngineTable& EngineFixture::Engine(const std::vector<FieldSpec>& fields,
-                                   const std::vector<IndexSpec>& indexes,
+EngineTable& EngineFixture::Engine(const std::vector<FieldDef>& fields,
+                                   const std::vector<IndexDef>& indexes,
                                    const EngineTableOptions& options) {
   engines_.push_back(std::make_unique<EngineTable>(host_, dir(), fields, indexes, options));
   return *engines_.back();

@@ -26,7 +26,7 @@ namespace vv::testing {
 
 // A host index: its segments by field number (0 = field 0). Index numbers
 // follow the order given, from 1 (from 0 with recnumSupport).
-struct IndexSpec {
+struct IndexDef {
   std::vector<int32_t> fields;
   bool duplicates = false;
   bool recnumAppended = false;  // its last segment is the record number
@@ -37,7 +37,7 @@ struct EngineTableOptions {
   // RECNUM_SUPPORT: the first index is index 0, a Btrieve key on field 0,
   // whose own descriptor is field0.
   bool recnumSupport = false;
-  FieldSpec field0 = {VV_HOST_TYPE_BCD, BTR_TYPE_INTEGER, 4, 10};
+  FieldDef field0 = {VV_HOST_TYPE_BCD, BTR_TYPE_INTEGER, 4, 10};
   // MORVANTA_FOR_BTRIEVE: the record-number fields are looked up by name and
   // entry 0 becomes a copy of the one that carries the number.
   bool mvForBtrieve = false;
@@ -68,8 +68,8 @@ class EngineTable {
  public:
   // Creates (or opens) dir/NAME.BTR and builds its record. The driver must
   // be initialised.
-  EngineTable(host::Host& host, const std::string& dir, const std::vector<FieldSpec>& fields,
-              const std::vector<IndexSpec>& indexes, const EngineTableOptions& options);
+  EngineTable(host::Host& host, const std::string& dir, const std::vector<FieldDef>& fields,
+              const std::vector<IndexDef>& indexes, const EngineTableOptions& options);
   ~EngineTable();
   EngineTable(const EngineTable&) = delete;
   EngineTable& operator=(const EngineTable&) = delete;
@@ -81,8 +81,8 @@ class EngineTable {
   bool ok() const { return ok_; }
 
  private:
-  bool Create(const std::vector<IndexSpec>& indexes, const EngineTableOptions& options);
-  void IndexesBuild(const std::vector<IndexSpec>& indexes, const EngineTableOptions& options);
+  bool Create(const std::vector<IndexDef>& indexes, const EngineTableOptions& options);
+  void IndexesBuild(const std::vector<IndexDef>& indexes, const EngineTableOptions& options);
 
   host::Host& host_;
   driver::OpenFile* file_ = nullptr;
@@ -130,7 +130,7 @@ bool EngineOptionSet(const char* name, const char* value);
 class EngineFixture : public FieldFixture {
  protected:
   void TearDown() override;
-  EngineTable& Engine(const std::vector<FieldSpec>& fields, const std::vector<IndexSpec>& indexes,
+  EngineTable& Engine(const std::vector<FieldDef>& fields, const std::vector<IndexDef>& indexes,
                       const EngineTableOptions& options = {});
   // Field values by handle: numbers as text ("-12.5"), strings as they are.
   int16_t Put(const EngineTable& t, int32_t field, std::string_view number);

@@ -9,7 +9,7 @@
 
 namespace vv::testing {
 
-FieldTable::FieldTable(host::Host& host, const std::vector<FieldSpec>& fields,
+FieldTable::FieldTable(host::Host& host, const std::vector<FieldDef>& fields,
                        const TableOptions& options) {
   using namespace vv::driver;
   mvbtrMemAlloc(&file_, sizeof(OpenFile));
@@ -22,21 +22,21 @@ FieldTable::FieldTable(host::Host& host, const std::vector<FieldSpec>& fields,
   mvbtrMemAlloc(&file_->lpFields, (fields.size() + 1) * sizeof(FieldDesc));
   int32_t offset = 0;
   for (std::size_t i = 0; i < fields.size(); ++i) {
-    const FieldSpec& spec = fields[i];
+    const FieldDef& def = fields[i];
     FieldDesc& f = file_->lpFields[i + 1];
     f.nNumber = static_cast<int32_t>(i + 1);
-    f.nHostType = spec.hostType;
-    f.nBtrType = spec.btrType;
-    f.nSize = spec.size;
-    f.nHostLength = spec.hostLength;
-    f.nPrecision = spec.precision;
-    f.bNullAllowed = spec.nullable ? 1 : 0;
-    std::string name = spec.name.empty() ? "F" + std::to_string(i + 1) : spec.name;
+    f.nHostType = def.hostType;
+    f.nBtrType = def.btrType;
+    f.nSize = def.size;
+    f.nHostLength = def.hostLength;
+    f.nPrecision = def.precision;
+    f.bNullAllowed = def.nullable ? 1 : 0;
+    std::string name = def.name.empty() ? "F" + std::to_string(i + 1) : def.name;
     mvbtrStrNewCpy(&f.lpszName, name.c_str());
-    if (spec.offset >= 0) offset = spec.offset;
-    if (spec.offset < 0 && options.trueNull && spec.nullable) ++offset;  // the null byte
+    if (def.offset >= 0) offset = def.offset;
+    if (def.offset < 0 && options.trueNull && def.nullable) ++offset;  // the null byte
     f.nOffset = offset;
-    offset += spec.size;
+    offset += def.size;
   }
   mvbtrFileHostRecLenSet(file_);
   EXPECT_EQ(mvbtrFieldLongvarsBuild(file_), 0);
@@ -90,7 +90,7 @@ void FieldFixture::TearDown() {
   DriverFixture::TearDown();
 }
 
-FieldTable& FieldFixture::Table(const std::vector<FieldSpec>& fields, const TableOptions& options) {
+FieldTable& FieldFixture::Table(const std::vector<FieldDef>& fields, const TableOptions& options) {
   tables_.push_back(std::make_unique<FieldTable>(host_, fields, options));
   return *tables_.back();
 }

@@ -19,7 +19,7 @@
 
 namespace vv::testing {
 
-struct FieldSpec {
+struct FieldDef {
   int32_t hostType;
   int32_t btrType;
   int32_t size;        // Btrieve length
@@ -40,7 +40,7 @@ class FieldTable {
  public:
   // Builds the record (the driver must be initialised), clears its buffer the
   // driver's way and attaches it to a free host handle.
-  FieldTable(host::Host& host, const std::vector<FieldSpec>& fields, const TableOptions& options);
+  FieldTable(host::Host& host, const std::vector<FieldDef>& fields, const TableOptions& options);
   ~FieldTable();
   FieldTable(const FieldTable&) = delete;
   FieldTable& operator=(const FieldTable&) = delete;
@@ -69,7 +69,7 @@ class FieldFixture : public DriverFixture {
  protected:
   void SetUp() override;
   void TearDown() override;
-  FieldTable& Table(const std::vector<FieldSpec>& fields, const TableOptions& options = {});
+  FieldTable& Table(const std::vector<FieldDef>& fields, const TableOptions& options = {});
   // The pending host error, cleared afterwards; with its text.
   int16_t TakeError();
   std::string TakeErrorText();

@@ -1,5 +1,5 @@
 // What btrFileOpen derives from a table's keys: the Btrieve key
-// specifications matched with the dictionary's indexes (and the open's
+// definitions matched with the dictionary's indexes (and the open's
 // errors when they differ), null indicator segments, the record number
 // appended to keys that allow duplicates, main indexes, the chains of
 // overlapping fields, and the record-number index of RECNUM_SUPPORT and
@@ -148,7 +148,7 @@ TEST_F(FileOpenKeysTest, KeysThatDoNotMatchFailTheOpen) {
   Login();
   EngineTrace trace;
   trace.After(BTR_STAT, [](uint8_t* stat) {
-    uint8_t* flags = stat + BTR_FSPEC_SIZE + BTR_KSPEC_FLAGS;
+    uint8_t* flags = stat + BTR_FILEDEF_SIZE + BTR_KEYDEF_FLAGS;
     driver::StoreLe(flags, driver::LoadLe(flags, 2) | BTR_KEY_ACS, 2);
   });
   EXPECT_EQ(OpenFails("BASE"), "20530 mvbtrIndexReadInfo");

@@ -35,10 +35,10 @@ class IntFileTest : public DriverFixture {
     DriverFixture::TearDown();
   }
   // Two fields as the dictionary builds them; the table is named CUST.
-  OpenFile* Table(std::vector<FieldLayout> specs = {
+  OpenFile* Table(std::vector<FieldLayout> layouts = {
                       {"NAME", driver::kHostAscii, BTR_TYPE_STRING, 0, 20, 20},
                       {"CODE", driver::kHostAscii, BTR_TYPE_STRING, 20, 5, 5}}) {
-    files_.push_back(OpenFileBuild(specs));
+    files_.push_back(OpenFileBuild(layouts));
     driver::mvbtrStrNewCpy(&files_.back()->lpszDdfName, "CUST");
     return files_.back();
   }

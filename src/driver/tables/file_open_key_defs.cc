@@ -1,6 +1,6 @@
-// mvbtrIndexReadInfo: the Btrieve file's own key specifications (from its
+// mvbtrIndexReadInfo: the Btrieve file's own key definitions (from its
 // stat) against the index descriptors built from the dictionary. The stat
-// holds the 16-byte file specification, one 16-byte key specification per
+// holds the 16-byte file definition, one 16-byte key definition per
 // segment (keys one after the other, a key's segments chained by the
 // SEGMENTED flag) and then the collating sequences the keys use.
 #include <cstdio>
@@ -23,8 +23,8 @@ int16_t Fail(int16_t error, const char* text) {
   return mvbtrErrorStatus();
 }
 
-// One key specification as the stat gives it.
-struct KeySpec {
+// One key definition as the stat gives it.
+struct KeyDef {
   int32_t nPosition;  // 1-based
   int32_t nLength;
   uint16_t nFlags;
@@ -33,31 +33,31 @@ struct KeySpec {
   uint8_t nAcsNumber;
 };
 
-KeySpec KeySpecRead(const uint8_t* p) {
-  KeySpec spec;
-  spec.nPosition = static_cast<int32_t>(LoadLe(p + BTR_KSPEC_POSITION, 2));
-  spec.nLength = static_cast<int32_t>(LoadLe(p + BTR_KSPEC_LENGTH, 2));
-  spec.nFlags = static_cast<uint16_t>(LoadLe(p + BTR_KSPEC_FLAGS, 2));
-  spec.nType = p[BTR_KSPEC_TYPE];
-  spec.nKeyNumber = p[BTR_KSPEC_KEY_NUMBER];
-  spec.nAcsNumber = p[BTR_KSPEC_ACS_NUMBER];
-  return spec;
+KeyDef KeyDefRead(const uint8_t* p) {
+  KeyDef def;
+  def.nPosition = static_cast<int32_t>(LoadLe(p + BTR_KEYDEF_POSITION, 2));
+  def.nLength = static_cast<int32_t>(LoadLe(p + BTR_KEYDEF_LENGTH, 2));
+  def.nFlags = static_cast<uint16_t>(LoadLe(p + BTR_KEYDEF_FLAGS, 2));
+  def.nType = p[BTR_KEYDEF_TYPE];
+  def.nKeyNumber = p[BTR_KEYDEF_KEY_NUMBER];
+  def.nAcsNumber = p[BTR_KEYDEF_ACS_NUMBER];
+  return def;
 }
 
-// Where the walk over the key specifications stands.
+// Where the walk over the key definitions stands.
 struct KeyWalk {
   int32_t nKeys = 0;        // keys begun
-  int32_t nKeyNumber = -1;  // key number of the last specification
+  int32_t nKeyNumber = -1;  // key number of the last definition
   int32_t nIndex = 0;       // index number of the current key
-  int32_t nSegment = 0;     // segment number the next specification is for
+  int32_t nSegment = 0;     // segment number the next definition is for
 };
 
-// Applies one key specification; 0 or the pending error.
-int16_t KeySpecApply(OpenFile* file, const KeySpec& spec, KeyWalk* walk) {
-  if (walk->nKeys == 0 || spec.nKeyNumber != walk->nKeyNumber) {
+// Applies one key definition; 0 or the pending error.
+int16_t KeyDefApply(OpenFile* file, const KeyDef& def, KeyWalk* walk) {
+  if (walk->nKeys == 0 || def.nKeyNumber != walk->nKeyNumber) {
     ++walk->nKeys;
-    walk->nKeyNumber = spec.nKeyNumber;
-    walk->nIndex = spec.nKeyNumber + (file->bRecnumSupport != 0 ? 0 : 1);
+    walk->nKeyNumber = def.nKeyNumber;
+    walk->nIndex = def.nKeyNumber + (file->bRecnumSupport != 0 ? 0 : 1);
     walk->nSegment = 1;
   }
   char text[VV_HOST_ERROR_TEXT_SIZE];
@@ -75,30 +75,30 @@ int16_t KeySpecApply(OpenFile* file, const KeySpec& spec, KeyWalk* walk) {
   SegmentDesc* segment = &index->lpSegments[walk->nSegment];
   // A null indicator segment stands in the key in front of the segment of
   // its field and is no segment of the host's index.
-  if (spec.nType == BTR_TYPE_NULL_INDICATOR) {
+  if (def.nType == BTR_TYPE_NULL_INDICATOR) {
     segment->bNullSegment = 1;
     file->nTableFlags |= kTableHasNulls;
     index->nKeyLen += 1;
     return 0;
   }
   const FieldDesc* field = segment->lpField;
-  if (field == nullptr || field->nOffset != spec.nPosition - 1 || field->nSize != spec.nLength) {
+  if (field == nullptr || field->nOffset != def.nPosition - 1 || field->nSize != def.nLength) {
     std::snprintf(text, sizeof text, "File %s, Index %d, Segment %d, Field %s", TableName(file),
                   static_cast<int>(walk->nIndex), static_cast<int>(walk->nSegment),
                   field != nullptr && field->lpszName != nullptr ? field->lpszName : "");
-    return Fail(kErrKeySpecField, text);
+    return Fail(kErrKeyDefField, text);
   }
-  segment->nExtType = spec.nType;
-  segment->nKeyFlags = spec.nFlags;
-  if ((spec.nFlags & BTR_KEY_ACS) != 0) {
+  segment->nExtType = def.nType;
+  segment->nKeyFlags = def.nFlags;
+  if ((def.nFlags & BTR_KEY_ACS) != 0) {
     index->bUsesAcs = 1;
-    index->nAcsNumber = spec.nAcsNumber;
+    index->nAcsNumber = def.nAcsNumber;
   }
   ++walk->nSegment;
   return 0;
 }
 
-// The collating sequences after the last key specification (at offset end)
+// The collating sequences after the last key definition (at offset end)
 // into lpAcs: exactly one 265-byte block for each number up to the highest
 // one the keys use.
 int16_t AcsTake(OpenFile* file, uint32_t end) {
@@ -123,19 +123,19 @@ int16_t AcsTake(OpenFile* file, uint32_t end) {
 
 int16_t mvbtrIndexReadInfo(OpenFile* file) {
   if (file->lpStat == nullptr && mvbtrFileReadInfo(file) != 0) return mvbtrErrorStatus();
-  if (file->nStatLen < BTR_FSPEC_SIZE) return Fail(kErrAcsLength, kContext);
-  const int32_t keyCount = file->lpStat[BTR_FSPEC_KEY_COUNT];
+  if (file->nStatLen < BTR_FILEDEF_SIZE) return Fail(kErrAcsLength, kContext);
+  const int32_t keyCount = file->lpStat[BTR_FILEDEF_KEY_COUNT];
   if (keyCount > 0 && file->lpIndexes == nullptr) return Fail(kErrNoIndexes, TableName(file));
 
-  uint32_t offset = BTR_FSPEC_SIZE;
+  uint32_t offset = BTR_FILEDEF_SIZE;
   KeyWalk walk;
   while (keyCount > 0) {
-    // A stat that names more keys than it holds specifications for.
-    if (offset + BTR_KSPEC_SIZE > file->nStatLen) return Fail(kErrAcsLength, kContext);
-    const KeySpec spec = KeySpecRead(file->lpStat + offset);
-    offset += BTR_KSPEC_SIZE;
-    if (KeySpecApply(file, spec, &walk) != 0) return mvbtrErrorStatus();
-    if ((spec.nFlags & BTR_KEY_SEGMENTED) == 0 && walk.nKeys == keyCount) break;
+    // A stat that names more keys than it holds definitions for.
+    if (offset + BTR_KEYDEF_SIZE > file->nStatLen) return Fail(kErrAcsLength, kContext);
+    const KeyDef def = KeyDefRead(file->lpStat + offset);
+    offset += BTR_KEYDEF_SIZE;
+    if (KeyDefApply(file, def, &walk) != 0) return mvbtrErrorStatus();
+    if ((def.nFlags & BTR_KEY_SEGMENTED) == 0 && walk.nKeys == keyCount) break;
   }
   if (file->lpIndexes == nullptr) return 0;
   if (AcsTake(file, offset) != 0) return mvbtrErrorStatus();

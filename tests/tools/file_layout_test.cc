@@ -1,4 +1,4 @@
-#include "vvbutil/file_spec.h"
+#include "vvbutil/file_layout.h"
 
 #include <gtest/gtest.h>
 
@@ -9,14 +9,14 @@
 namespace vv::butil {
 namespace {
 
-TEST(FileSpec, CreateBufferBytes) {
-  FileSpec f;
+TEST(FileLayout, CreateBufferBytes) {
+  FileLayout f;
   f.record_length = 0x0178;
   f.page_size = 4096;
   f.key_count = 2;
   f.flags = BTR_FILE_VARIABLE | BTR_FILE_PREALLOCATION;
   f.preallocation = 0x0102;
-  SegmentSpec s;
+  SegmentLayout s;
   s.position = 5;
   s.length = 30;
   s.flags = BTR_KEY_EXTENDED_TYPE | BTR_KEY_ACS;
@@ -26,7 +26,7 @@ TEST(FileSpec, CreateBufferBytes) {
   AcsBlock acs{};
   acs[0] = BTR_ACS_SIGNATURE;
   const std::string b = EncodeCreate(f, {s, s}, {acs});
-  ASSERT_EQ(b.size(), std::size_t{BTR_FSPEC_SIZE + 2 * BTR_KSPEC_SIZE + BTR_ACS_SIZE});
+  ASSERT_EQ(b.size(), std::size_t{BTR_FILEDEF_SIZE + 2 * BTR_KEYDEF_SIZE + BTR_ACS_SIZE});
   const std::string expected_file(
       "\x78\x01\x00\x10\x02\x00\x00\x00\x00\x00\x05\x00\x00\x00\x02\x01", 16);
   EXPECT_EQ(b.substr(0, 16), expected_file);
@@ -37,22 +37,22 @@ TEST(FileSpec, CreateBufferBytes) {
   EXPECT_EQ(EncodeIndex({s}, {}), expected_key);
 }
 
-TEST(FileSpec, StatBufferDecodes) {
+TEST(FileLayout, StatBufferDecodes) {
   std::string b(16, '\0');
-  b[BTR_FSPEC_RECORD_LENGTH] = 100;
-  b[BTR_FSPEC_KEY_COUNT] = 2;
-  b[BTR_FSPEC_FILE_VERSION] = static_cast<char>(0x90);
-  b[BTR_FSPEC_RECORD_COUNT] = 3;
-  b[BTR_FSPEC_RECORD_COUNT + 2] = 1;  // 65539 records
-  auto spec = [](uint16_t flags, uint8_t key_number, uint8_t unique) {
+  b[BTR_FILEDEF_RECORD_LENGTH] = 100;
+  b[BTR_FILEDEF_KEY_COUNT] = 2;
+  b[BTR_FILEDEF_FILE_VERSION] = static_cast<char>(0x90);
+  b[BTR_FILEDEF_RECORD_COUNT] = 3;
+  b[BTR_FILEDEF_RECORD_COUNT + 2] = 1;  // 65539 records
+  auto layout = [](uint16_t flags, uint8_t key_number, uint8_t unique) {
     std::string s(16, '\0');
-    s[BTR_KSPEC_FLAGS] = static_cast<char>(flags & 0xff);
-    s[BTR_KSPEC_FLAGS + 1] = static_cast<char>(flags >> 8);
-    s[BTR_KSPEC_UNIQUE_COUNT] = static_cast<char>(unique);
-    s[BTR_KSPEC_KEY_NUMBER] = static_cast<char>(key_number);
+    s[BTR_KEYDEF_FLAGS] = static_cast<char>(flags & 0xff);
+    s[BTR_KEYDEF_FLAGS + 1] = static_cast<char>(flags >> 8);
+    s[BTR_KEYDEF_UNIQUE_COUNT] = static_cast<char>(unique);
+    s[BTR_KEYDEF_KEY_NUMBER] = static_cast<char>(key_number);
     return s;
   };
-  b += spec(BTR_KEY_SEGMENTED, 0, 7) + spec(0, 0, 7) + spec(BTR_KEY_DUPLICATES, 3, 2);
+  b += layout(BTR_KEY_SEGMENTED, 0, 7) + layout(0, 0, 7) + layout(BTR_KEY_DUPLICATES, 3, 2);
   std::string acs(BTR_ACS_SIZE, '\0');
   acs[0] = static_cast<char>(BTR_ACS_SIGNATURE);
   std::memcpy(acs.data() + 1, "UPPER\0\0\0", 8);
@@ -70,7 +70,7 @@ TEST(FileSpec, StatBufferDecodes) {
   ASSERT_EQ(info.acs.size(), 1u);
   EXPECT_EQ(AcsName(info.acs[0]), "UPPER");
 
-  // Two keys announced, the second one's spec missing.
+  // Two keys announced, the second one's layout missing.
   ASSERT_FALSE(DecodeStat(reinterpret_cast<const uint8_t*>(b.data()), 16 + 32 + 8, &info, &error));
   EXPECT_NE(error.find("key 1"), std::string::npos) << error;
   EXPECT_FALSE(DecodeStat(reinterpret_cast<const uint8_t*>(b.data()), 10, &info, &error));
