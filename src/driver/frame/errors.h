@@ -72,12 +72,21 @@ enum DriverError : int16_t {
   kErrTransactionTypeInTransaction = 20532,
   kErrSettingsKeyword = 20535,
   kErrNoRecnumField = 20537,  // no MORVANTA_RECNUM_ONE/_TWO field; the table name
+  kErrCacheCreate = 20538,    // a structure cache file cannot be created; its path
+  kErrCacheWrite = 20539,     // writing a structure cache file failed; its path
+  kErrCacheRead = 20540,      // a structure cache file is short or damaged; its path
+  kErrCacheHeader = 20541,    // a structure cache file's header text is wrong; its path
+  kErrCacheOpen = 20542,      // a structure cache file cannot be opened; its path
   kErrIntBtrType = 20544,  // INT file: unknown or refused Btrieve/auxiliary type; as 20501
   kErrFieldHostType = 20547,   // text get of a field whose host type has no text form
   kErrRecnumMethod = 20548,
   kErrRecnumMismatch = 20549,  // DOUBLE_CHECK: Get Position and position block differ; the table
+  kErrCacheVersion = 20552,    // a structure cache file of another format version; its path
   kErrLastIndexMethod = 20553,
   kErrZerofileMethod = 20555,
+  kErrCacheExpired = 20556,    // a structure cache file older than the dictionary or the
+                               // INT file; its path
+  kErrCacheMissing = 20557,    // no structure cache file; its path
   kErrCharacterSet = 20558,
   kErrLogOpen = 20559,  // the log file cannot be opened; its path
   kErrComp3Sign = 20562,       // packed decimal with a foreign positive sign nibble

@@ -15,6 +15,7 @@
 #include "driver/frame/util/memory.h"
 #include "driver/frame/util/strings.h"
 #include "driver/records/record_number.h"
+#include "driver/tables/cache_file.h"
 #include "driver/tables/ddf_dictionary.h"
 #include "driver/tables/ddf_rows.h"
 #include "driver/tables/file_read_info.h"
@@ -81,20 +82,61 @@ class TableOpen {
     }
     IntPathFind();
     int16_t status = RecordMake();
+    if (status == 0 && mvbtrGlobals()->bUseCache != 0) status = CacheRead();
     if (status == 0) status = IntFirstPass();
     if (status != 0) return status;
     *hFile_ = handle_;
     status = TableNameSet();
-    if (status == 0) status = DictionaryRowRead();
+    if (status == 0 && !FromCache()) status = DictionaryRowRead();
     if (status != 0) return status;
     char path[kOpenNameSize];
     status = mvbtrFileBtrPathMake(file_, names_, path);
     if (status == 0) status = mvbtrFileBtrOpen(file_, names_.szOpenName, path, mode_);
     if (status == 0) status = StatTake();
-    if (status == 0) status = StructureBuild();
+    if (status == 0 && !FromCache()) status = StructureBuild();
     if (status == 0) status = BuffersMake();
+    if (status == 0) status = CacheWrite();
     if (status == 0) status = Attach();
     return status;
+  }
+
+  bool FromCache() const { return file_->bFromCache != 0; }
+
+  // The structure from the table's cache file. A cache that is missing,
+  // stale or of another format is no error; a damaged one is not either
+  // unless REPORT_CACHE_ERRORS asks to hear of it. Without a structure from
+  // the cache the open starts again on a fresh record.
+  int16_t CacheRead() {
+    if (intPath_[0] != '\0' && mvbtrStrNewCpy(&file_->lpszIntFile, intPath_) != 0) {
+      return Failed(kErrOutOfMemory);
+    }
+    if (mvbtrCacheReadFile(file_, names_.szOpenName) != 0) {
+      const int16_t error = mvbtrErrorStatus();
+      const bool damaged =
+          error == kErrCacheRead || error == kErrCacheHeader || error == kErrCacheOpen;
+      const bool absent =
+          error == kErrCacheVersion || error == kErrCacheExpired || error == kErrCacheMissing;
+      if (!absent && !(damaged && mvbtrGlobals()->bReportCacheErrors == 0)) return error;
+      mvbtrErrorClear();
+    }
+    if (FromCache()) return 0;
+    mvbtrFileRecordFree(&file_);
+    return RecordMake();
+  }
+
+  // A structure built the long way is written to the cache, unless the
+  // host named the Btrieve file itself (after a vertical bar). Failing to
+  // write it costs only the next open's time: no error unless
+  // REPORT_CACHE_ERRORS asks for it.
+  int16_t CacheWrite() {
+    if (mvbtrGlobals()->bUseCache == 0 || FromCache() || names_.szBtrName[0] != '\0') return 0;
+    if (mvbtrCacheWriteFile(file_, names_.szOpenName) == 0) return 0;
+    const int16_t error = mvbtrErrorStatus();
+    const bool quiet =
+        error == kErrCacheCreate || error == kErrCacheWrite || error == kErrCacheVersion;
+    if (!quiet || mvbtrGlobals()->bReportCacheErrors != 0) return error;
+    mvbtrErrorClear();
+    return 0;
   }
 
   // Before the record exists: the INT path under a negative handle, or the
@@ -126,7 +168,7 @@ class TableOpen {
   // with the extension ".INT".
   int16_t IntFirstPass() {
     if (!hostInt_) {
-      if (mvbtrGlobals()->bUseIntFile == 0) return 0;
+      if (mvbtrGlobals()->bUseIntFile == 0 || FromCache()) return 0;
       if (intPath_[0] == '\0' && !mvbtrFileIntDefaultPath(names_.szOpenName, intPath_)) return 0;
     }
     intHanded_ = true;
@@ -141,6 +183,7 @@ class TableOpen {
       return Failed(kErrOutOfMemory);
     }
     file_->lpLogin = login_;
+    if (FromCache()) return 0;
     char* name = file_->lpszDdfName;
     const std::size_t length = std::strlen(name);
     if (length > 0 && name[length - 1] == kRecnumSuffix) {

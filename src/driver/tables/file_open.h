@@ -1,7 +1,8 @@
 // Opening and closing a table by name. btrFileOpen finds the table's files,
-// builds its open file record from the INT file, the dictionary and the
-// Btrieve file's own key definitions, opens the Btrieve file and attaches
-// the record to the host's file handle; btrFileClose undoes it.
+// builds its open file record from the structure cache or from the INT
+// file, the dictionary and the Btrieve file's own key definitions, opens
+// the Btrieve file and attaches the record to the host's file handle;
+// btrFileClose undoes it.
 //
 // The open, step by step (each step runs only when the steps before it
 // succeeded; a failure skips to the clean-up):
@@ -11,26 +12,34 @@
 //   INT path     the open name itself under a negative handle; searched for
 //                when USE_INT_FILE, USE_CACHE and USE_CACHE_EXPIRATION are on
 //   record       zero-filled, initialised ("mvbtrFileOpen")
-//   INT pass 1   DDF_NAME, OWNER, RECNUM_SUPPORT, MORVANTA_FOR_BTRIEVE
+//   cache        USE_CACHE: the structure from the table's cache file when
+//                that is valid (cache_file.h); else a fresh record
+//   INT pass 1   DDF_NAME, OWNER, RECNUM_SUPPORT, MORVANTA_FOR_BTRIEVE (not
+//                for a structure from the cache unless the host opened the
+//                INT file)
 //   table name   DDF_NAME or the root name; a trailing "+" asks for RECNUM_SUPPORT
-//   FILE.DDF     the table's row: its id and Btrieve location
+//   FILE.DDF     the table's row: its id and Btrieve location (not from the cache)
 //   Btrieve path the location as given, in BTR_PATH, along the data path or
 //                beside the INT file
 //   Btrieve open owner names tried in order, exclusive for mode 1
 //   stat         record length, page size, records, flags, version
 //   structure    fields and indexes from the dictionary, checked against the
 //                stat's key definitions; record number appended to
-//                all-duplicate keys; main indexes; INT pass 2
+//                all-duplicate keys; main indexes; INT pass 2 (not from the
+//                cache)
 //   buffers      record and key buffers, long-variable chain, overlap chains
+//   cache        USE_CACHE, a structure built the long way and no Btrieve
+//                name after a vertical bar: the cache file written
 //   attach       head of the login's table list, host handle set
 //
 // A failed open leaves nothing behind: the handle released, the Btrieve file
 // closed again (a failing close is "Close on open error"), the record freed.
 // Whatever happens, an INT file the open read is closed at its end.
 //
-// The structure cache (USE_CACHE) is not part of this build: with USE_CACHE
-// on, every open builds the structure as a cache miss does and nothing is
-// written to a cache.
+// Cache problems do not fail the open: a missing, stale or foreign-version
+// cache (20557, 20556, 20552) is always cleared, and a damaged one or one
+// that cannot be read or written (20540, 20541, 20542; 20538, 20539) too
+// unless REPORT_CACHE_ERRORS is on. Any other error fails the open.
 #ifndef VEVERAVE_DRIVER_TABLES_FILE_OPEN_H_
 #define VEVERAVE_DRIVER_TABLES_FILE_OPEN_H_
 

@@ -24,11 +24,12 @@
 
 namespace vv::testing {
 
-// The operations and client identifiers of the calls that went through the
-// tap, in order.
+// The operations, position blocks and client identifiers of the calls that
+// went through the tap, in order.
 struct TapCall {
   uint16_t op;
   std::string client;  // the 16 identifier bytes
+  const void* posBlock;
 };
 
 inline std::vector<TapCall>& TapCalls() {
@@ -39,7 +40,8 @@ inline std::vector<TapCall>& TapCalls() {
 inline int16_t VV_CALL Tap(uint16_t op, void* posBlock, void* dataBuf, uint32_t* dataLen,
                            void* keyBuf, uint8_t keyLen, int8_t keyNum, uint8_t* clientId) {
   TapCalls().push_back(
-      {op, clientId != nullptr ? std::string(reinterpret_cast<char*>(clientId), 16) : ""});
+      {op, clientId != nullptr ? std::string(reinterpret_cast<char*>(clientId), 16) : "",
+       posBlock});
   return driver::mvbtrBtrCallIdBound()(op, posBlock, dataBuf, dataLen, keyBuf, keyLen, keyNum,
                                        clientId);
 }
