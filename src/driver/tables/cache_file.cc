@@ -1,7 +1,6 @@
 // Reading, writing and deleting structure cache files (cache_file.h).
 #include "driver/tables/cache_file.h"
 
-#include <initializer_list>
 #include <memory>
 #include <optional>
 
@@ -26,25 +25,14 @@ int16_t Report(int16_t error, const char* text) {
   return mvbtrErrorStatus();
 }
 
-// The login's ftDdfTime, brought up to the times its dictionary files have
-// now: a dictionary changed by another program while this login stands
-// makes the caches older than it stale too.
-void DdfTimeRefresh(ServerLogin* login) {
-  for (const OpenFile* ddf : {login->lpFileDdf, login->lpIndexDdf, login->lpFieldDdf}) {
-    if (ddf == nullptr || ddf->lpszBtrPath == nullptr) continue;
-    const std::optional<uint64_t> written = platform::FileWriteTime(ddf->lpszBtrPath);
-    if (written && *written > login->ftDdfTime) login->ftDdfTime = *written;
-  }
-}
-
 // A cache is valid only when it was written after every dictionary file of
-// the default login and after the table's INT file was last changed.
+// the default login (their newest time when the login opened them) and
+// after the table's INT file was last changed.
 int16_t ValidityCheck(const OpenFile* file, const char* path) {
   const std::optional<uint64_t> cacheTime = platform::FileWriteTime(path);
   if (!cacheTime) return Report(kErrCacheMissing, path);
   ServerLogin* login = mvbtrLoginDefault();
   if (login == nullptr) return mvbtrErrorStatus();
-  DdfTimeRefresh(login);
   if (*cacheTime <= login->ftDdfTime) return Report(kErrCacheExpired, path);
   if (mvbtrGlobals()->bUseIntFile != 0 && file->lpszIntFile != nullptr) {
     const std::optional<uint64_t> intTime = platform::FileWriteTime(file->lpszIntFile);

@@ -43,8 +43,9 @@ bool mvbtrCachePathMake(const char* openName, char* path, std::size_t size);
 // Takes the table's structure from its cache file. file is a record fresh
 // from mvbtrFileRecordInit; lpszIntFile is the INT file found for the table
 // (null when none). With USE_CACHE_EXPIRATION the cache must be newer than
-// every dictionary file of the default login (their times as they are now)
-// and, with USE_INT_FILE, than the INT file: else 20557 no cache file, 20556
+// every dictionary file of the default login (ftDdfTime, taken when the
+// login opened them) and, with USE_INT_FILE, than the INT file: else 20557
+// no cache file, 20556
 // stale (both with the path). Then: 20542 the file cannot be opened, and
 // the errors of mvbtrCacheImageDecode (20540 short or damaged, 20541 header,
 // 20552 version, 10 out of memory; "(mvbtrCacheReadFile)" for the read

@@ -22,11 +22,11 @@ std::size_t mvbtrCacheImageSize(const OpenFile* file);
 void mvbtrCacheImageEncode(const OpenFile* file, uint8_t* out);
 
 // Where a cache image is read from: a block in memory or a file read at
-// increasing offsets. Keeps the check of the bytes read so far.
+// increasing offsets.
 class CacheSource {
  public:
-  CacheSource(const uint8_t* data, std::size_t size);
-  CacheSource(platform::File* file, uint64_t size);
+  CacheSource(const uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+  CacheSource(platform::File* file, uint64_t size) : file_(file), size_(size) {}
   CacheSource(const CacheSource&) = delete;
   CacheSource& operator=(const CacheSource&) = delete;
 
@@ -34,15 +34,15 @@ class CacheSource {
   // are left or the file cannot be read.
   bool Read(void* to, std::size_t n);
   uint64_t Remaining() const { return size_ - offset_; }
-  // Check of the bytes read so far, the check word taken as zero.
-  uint32_t Check() const { return check_; }
+  // The check (CacheCheck) of all the bytes, wherever reading stands; false
+  // when the file cannot be read.
+  bool WholeCheck(uint32_t* check) const;
 
  private:
   const uint8_t* data_ = nullptr;
   platform::File* file_ = nullptr;
   uint64_t size_;
   uint64_t offset_ = 0;
-  uint32_t check_;
 };
 
 // Reads a whole image from source into file, a record fresh from

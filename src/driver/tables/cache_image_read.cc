@@ -6,6 +6,7 @@
 // length says, every segment must name a field that exists, and the image
 // must match its check word; whatever fails is error 20540, so that the
 // open builds the structure the long way instead.
+#include <algorithm>
 #include <cstring>
 
 #include "driver/fields/le_bytes.h"
@@ -19,33 +20,31 @@
 #include "platform/platform.h"
 
 namespace vv::driver {
-namespace {
-
-constexpr uint8_t kZero = 0;
-
-}  // namespace
-
-CacheSource::CacheSource(const uint8_t* data, std::size_t size)
-    : data_(data), size_(size), check_(kCacheCheckSeed) {}
-
-CacheSource::CacheSource(platform::File* file, uint64_t size)
-    : file_(file), size_(size), check_(kCacheCheckSeed) {}
 
 bool CacheSource::Read(void* to, std::size_t n) {
   if (n > Remaining()) return false;
-  auto* bytes = static_cast<uint8_t*>(to);
   if (data_ != nullptr) {
-    std::memcpy(bytes, data_ + offset_, n);
-  } else if (n > 0 && file_->ReadAt(offset_, bytes, n) != static_cast<int64_t>(n)) {
+    std::memcpy(to, data_ + offset_, n);
+  } else if (n > 0 && file_->ReadAt(offset_, to, n) != static_cast<int64_t>(n)) {
     return false;
   }
-  // The check word counts as zero in the check.
-  for (std::size_t i = 0; i < n; ++i) {
-    const uint64_t at = offset_ + i;
-    const bool checkWord = at >= kCacheCheckOffset && at < kCacheCheckOffset + 4;
-    check_ = CacheCheckAdd(check_, checkWord ? &kZero : bytes + i, 1);
-  }
   offset_ += n;
+  return true;
+}
+
+bool CacheSource::WholeCheck(uint32_t* check) const {
+  CacheCheck whole;
+  if (data_ != nullptr) {
+    whole.Add(data_, size_);
+  } else {
+    uint8_t block[8192];
+    for (uint64_t at = 0; at < size_; at += sizeof block) {
+      const std::size_t n = static_cast<std::size_t>(std::min<uint64_t>(sizeof block, size_ - at));
+      if (file_->ReadAt(at, block, n) != static_cast<int64_t>(n)) return false;
+      whole.Add(block, n);
+    }
+  }
+  *check = whole.Value();
   return true;
 }
 
@@ -118,7 +117,9 @@ class Decoder {
     namespace r = record_image;
     uint8_t image[kCacheRecordImageSize];
     if (!source_.Read(image, sizeof image)) return Damaged();
-    check_ = LoadLe32(image + r::kCheck);
+    // The whole file must be the one written before any of it is believed.
+    uint32_t check = 0;
+    if (!source_.WholeCheck(&check) || check != LoadLe32(image + r::kCheck)) return Damaged();
     f_.hFile = Get32(image, r::kHFile);
     std::memcpy(f_.PosBlock, image + r::kPosBlock, sizeof f_.PosBlock);
     f_.bFileVersion = image[r::kFileVersion];
@@ -315,7 +316,7 @@ class Decoder {
   // every byte a field, key or record number points at lies inside the
   // buffers the open makes from it.
   bool Sound() {
-    if (source_.Remaining() != 0 || source_.Check() != check_) return Damaged();
+    if (source_.Remaining() != 0) return Damaged();
     for (int32_t i = 0; i <= f_.nFields; ++i) {
       const FieldDesc& d = f_.lpFields[i];
       if (!InRange(d.nOffset, 0, kLargest) || !InRange(d.nSize, 0, kLargest) ||
@@ -345,7 +346,6 @@ class Decoder {
   OpenFile& f_;
   CacheSource& source_;
   const char* path_;
-  uint32_t check_ = 0;
 };
 
 }  // namespace

@@ -203,9 +203,9 @@ std::size_t mvbtrCacheImageSize(const OpenFile* file) {
 void mvbtrCacheImageEncode(const OpenFile* file, uint8_t* out) {
   Emitter emitter(out);
   Emit(*file, &emitter);
-  // The check word is zero while the check is taken.
-  const uint32_t check = CacheCheckAdd(kCacheCheckSeed, out, emitter.size());
-  StoreLe32(out + kCacheCheckOffset, check);
+  CacheCheck check;
+  check.Add(out, emitter.size());
+  StoreLe32(out + kCacheCheckOffset, check.Value());
 }
 
 }  // namespace vv::driver

@@ -29,6 +29,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "driver/fields/le_bytes.h"
 #include "veverave/btrieve.h"
 
 namespace vv::driver {
@@ -158,18 +159,43 @@ inline constexpr std::size_t kPart = 16;
 inline constexpr std::size_t kKeyFlags = 20;
 }  // namespace segment_image
 
-// The check of a cache file: FNV-1a over every byte, the check word itself
-// taken as zero. Each step of FNV-1a is a one-to-one map of the running
-// value, so a file that differs from the one written in any single byte
-// always gets another check.
-inline constexpr uint32_t kCacheCheckSeed = 2166136261u;
-inline constexpr uint32_t kCacheCheckPrime = 16777619u;
-inline uint32_t CacheCheckAdd(uint32_t check, const uint8_t* bytes, std::size_t n) {
-  for (std::size_t i = 0; i < n; ++i) check = (check ^ bytes[i]) * kCacheCheckPrime;
-  return check;
-}
 // Offset of the check word in the file.
 inline constexpr std::size_t kCacheCheckOffset = kCacheHeaderSize + record_image::kCheck;
+
+// The check of a cache file, fed with the file's bytes in order, in pieces
+// whose sizes are multiples of 4 but for the last. The 4-byte words w
+// (little-endian; the check word itself taken as zero, a short last word
+// padded with zeros) go round four lanes; each turns its lane's state s into
+// (s ^ w) * an odd number, and the lanes and the length are folded into one
+// value the same way. Every step is one-to-one in s and in w, so a file that
+// differs from the one written in any one word, a single byte included,
+// always gets another check.
+class CacheCheck {
+ public:
+  void Add(const uint8_t* bytes, std::size_t n) {
+    std::size_t i = 0;
+    for (; i + 4 <= n; i += 4) Word(LoadLe32(bytes + i));
+    if (i < n) Word(static_cast<uint32_t>(LoadLe(bytes + i, static_cast<int>(n - i))));
+    length_ += n;
+  }
+  uint32_t Value() const {
+    uint32_t value = static_cast<uint32_t>(length_);
+    for (const uint32_t lane : lanes_) value = (value ^ lane) * kPrime;
+    return value;
+  }
+
+ private:
+  static constexpr uint32_t kPrime = 16777619u;
+  void Word(uint32_t word) {
+    uint32_t& lane = lanes_[words_ & 3];
+    lane = (lane ^ (words_ * 4 == kCacheCheckOffset ? 0u : word)) * kPrime;
+    ++words_;
+  }
+  uint32_t lanes_[4] = {2166136261u, 2166136261u, 2166136261u, 2166136261u};
+  uint64_t words_ = 0;
+  uint64_t length_ = 0;
+};
+static_assert(kCacheCheckOffset % 4 == 0);
 
 }  // namespace vv::driver
 
