@@ -5,11 +5,11 @@
 #include <optional>
 
 #include "driver/frame/errors.h"
-#include "driver/frame/file_ops.h"
+#include "driver/frame/files/file_ops.h"
 #include "driver/frame/globals.h"
-#include "driver/frame/host_calls.h"
-#include "driver/frame/login.h"
-#include "driver/frame/memory.h"
+#include "driver/frame/host/host_calls.h"
+#include "driver/frame/logins/login.h"
+#include "driver/frame/util/memory.h"
 #include "driver/tables/cache_image.h"
 #include "driver/tables/cache_layout.h"
 #include "driver/tables/file_record.h"

@@ -3,9 +3,9 @@
 #include <cstring>
 #include <string>
 
+#include "driver/frame/files/paths.h"
 #include "driver/frame/globals.h"
-#include "driver/frame/host_calls.h"
-#include "driver/frame/paths.h"
+#include "driver/frame/host/host_calls.h"
 #include "driver/tables/cache_file.h"
 #include "driver/tables/cache_layout.h"
 #include "platform/platform.h"

@@ -4,8 +4,8 @@
 
 #include "driver/fields/le_bytes.h"
 #include "driver/frame/errors.h"
-#include "driver/frame/host_calls.h"
-#include "driver/frame/memory.h"
+#include "driver/frame/host/host_calls.h"
+#include "driver/frame/util/memory.h"
 #include "driver/tables/cache_image.h"
 #include "driver/tables/cache_layout.h"
 #include "driver/tables/file_open.h"

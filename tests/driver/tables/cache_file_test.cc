@@ -12,7 +12,7 @@
 
 #include "driver/fields/le_bytes.h"
 #include "driver/frame/errors.h"
-#include "driver/frame/memory.h"
+#include "driver/frame/util/memory.h"
 #include "driver/tables/cache_file.h"
 #include "tables/file_open_fixture.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "driver/frame/errors.h"
-#include "driver/frame/memory.h"
+#include "driver/frame/util/memory.h"
 #include "support/cache_fuzz.h"
 #include "tables/file_open_fixture.h"
 
