@@ -6,7 +6,6 @@
 #include "driver/frame/entry_guard.h"
 #include "driver/frame/errors.h"
 #include "driver/frame/host/host_calls.h"
-#include "driver/frame/init.h"
 #include "driver/frame/not_available.h"
 #include "veverave/driver.h"
 
@@ -18,18 +17,11 @@ int16_t NotBuiltWithHandle(const char* name, int32_t hFile) {
   return mvbtrNotAvailable(name);
 }
 
-int16_t NotBuiltInitialising(const char* name) {
-  int16_t status = mvbtrDriverEnsureInit();
-  if (!mvbtrDriverIsInit()) return status;
-  return mvbtrNotAvailable(name);
-}
-
 }  // namespace
 }  // namespace vv::driver
 
 using vv::driver::GuardStatus;
 using vv::driver::GuardValue;
-using vv::driver::NotBuiltInitialising;
 using vv::driver::NotBuiltWithHandle;
 
 #define VV_NOT_BUILT_HANDLE(name, params, ...)                                  \
@@ -41,33 +33,15 @@ extern "C" {
 
 VV_NOT_BUILT_HANDLE(btrFileDeleteAllRecords, (int32_t hFile))
 VV_NOT_BUILT_HANDLE(btrFileDelete, (int32_t hFile))
-VV_NOT_BUILT_HANDLE(btrFieldDelete, (int32_t hFile, int32_t))
-VV_NOT_BUILT_HANDLE(btrIndexDelete, (int32_t hFile, int32_t))
-VV_NOT_BUILT_HANDLE(btrStructureEnd, (int32_t hFile, uint32_t, int32_t, VvProgressFn))
-VV_NOT_BUILT_HANDLE(btrStructureAbort, (int32_t hFile))
 VV_NOT_BUILT_HANDLE(btrAttributeGetString, (int32_t hFile, int32_t, int32_t, int32_t, char*, int32_t, int32_t))
 VV_NOT_BUILT_HANDLE(btrAttributeSetNumeric, (int32_t hFile, int32_t, int32_t, int32_t, int32_t, int32_t))
 VV_NOT_BUILT_HANDLE(btrAttributeSetString, (int32_t hFile, int32_t, int32_t, int32_t, const char*, int32_t))
-
-int32_t VV_CALL btrFieldCreate(int32_t hFile, int32_t) {
-  return GuardValue<int32_t>("btrFieldCreate", 0,
-                             [&] { NotBuiltWithHandle("btrFieldCreate", hFile); return 0; });
-}
-
-int32_t VV_CALL btrIndexCreate(int32_t hFile) {
-  return GuardValue<int32_t>("btrIndexCreate", 0,
-                             [&] { NotBuiltWithHandle("btrIndexCreate", hFile); return 0; });
-}
 
 int32_t VV_CALL btrAttributeGetNumeric(int32_t hFile, int32_t, int32_t, int32_t, int32_t) {
   return GuardValue<int32_t>("btrAttributeGetNumeric", 0, [&] {
     NotBuiltWithHandle("btrAttributeGetNumeric", hFile);
     return 0;
   });
-}
-
-int16_t VV_CALL btrStructureStart(int32_t*, int32_t) {
-  return GuardStatus("btrStructureStart", [] { return NotBuiltInitialising("btrStructureStart"); });
 }
 
 }  // extern "C"

@@ -24,12 +24,15 @@ enum DriverError : int16_t {
   kErrNoFoundRecord = 71,     // delete without a found record; the table name
   kErrBadFileHandle = 72,
   kErrCannotOpen = 75,       // a table or dictionary file cannot be opened; the text says why
-  kErrBadFieldNumber = 77,
+  kErrBadFieldNumber = 77,    // also a btrFieldCreate position or btrFieldDelete field
+                              // number out of range; the entry point
   kErrFieldNotIndexed = 79,   // a find names a field without a main index; the field name
   kErrFileClose = 80,         // the Btrieve close of a table failed; "BTR:%d"
   kErrServerNotLoggedIn = 4099,
   kErrBufferTooSmall = 4101,
+  kErrRestructureOpen = 4104,  // the table has a restructure open already
   kErrLockTimeout = 4106,
+  kErrNoRestructure = 4110,  // no restructure record where one is needed; the entry point
   kErrFileDelete = 4118,  // delete failed for another reason; the path
   kErrFileRename = 4120,  // rename failed or a path missing; the old path
   kErrUnlockedUpdate = 4155,  // update outside a transaction, unlocked updates off; the table
@@ -55,6 +58,11 @@ enum DriverError : int16_t {
   kErrUnknownDriverFunction = 20491,  // btrDriver: "Function: %d"
   kErrIntHostType = 20501,    // INT file: unknown host type name; ", field %ld: %s."
   kErrLogicalRange = 20503,    // LOGICAL value outside 0..255
+  kErrTypePair = 20506,        // host type and Btrieve type do not go together
+  kErrLengthFixedDate = 20507,  // length of a DATE, TIME, CURRENCY or TIMESTAMP field set
+  kErrLengthFixed = 20508,     // length of a field of another fixed-size type set
+  kErrIndexRange = 20512,      // index number out of range; "mvbtrIndexDelete", "SegmentDelete"
+  kErrSegmentRange = 20513,    // segment number out of range; "SegmentDelete"
   kErrOwnerTooLong = 20515,
   kErrOwnerWhileRestructuring = 20516,
   kErrOwnerAccessMode = 20517,
@@ -78,6 +86,7 @@ enum DriverError : int16_t {
   kErrCacheHeader = 20541,    // a structure cache file's header text is wrong; its path
   kErrCacheOpen = 20542,      // a structure cache file cannot be opened; its path
   kErrIntBtrType = 20544,  // INT file: unknown or refused Btrieve/auxiliary type; as 20501
+  kErrFieldNameUnique = 20546,  // no unique field name among 1001 candidates; the name
   kErrFieldHostType = 20547,   // text get of a field whose host type has no text form
   kErrRecnumMethod = 20548,
   kErrRecnumMismatch = 20549,  // DOUBLE_CHECK: Get Position and position block differ; the table
@@ -95,6 +104,9 @@ enum DriverError : int16_t {
   kErrNegativeByte = 20565,    // negative value for a 1-byte integer; the field name
   kErrOwnerRefused = 20566,  // no owner name tried opens the Btrieve file; the open name
   kErrNullWithoutIndicator = 20568,  // nullable column without its null byte; the column
+  kErrRestructureNulls = 20567,  // restructure of a table with nullable or BIT fields;
+                                 // "<table>: -> Nullables exist -> BIT fieldtype used ."
+  kErrIndexNotCreated = 20569,   // warning: the last index of a commit could not be created
   kErrNoteWithLongvar = 20570,  // NOTE and long-variable columns together; the table name
   kErrLongvarNoRoom = 20571,   // long-variable data beyond the record; "field:PutData";
                                // a save longer than the record, "table:DatalenForSave"

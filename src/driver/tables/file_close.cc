@@ -7,6 +7,7 @@
 #include "driver/frame/errors.h"
 #include "driver/frame/host/host_calls.h"
 #include "driver/frame/logins/login.h"
+#include "driver/restructure/restructure.h"
 #include "driver/tables/file_open.h"
 #include "driver/tables/file_record.h"
 #include "veverave/driver.h"
@@ -36,6 +37,8 @@ int16_t mvbtrFileCloseTable(OpenFile* file) {
     mvbtrErrorReport(kErrFileClose, text);
   }
   mvbtrFileUnlink(file);
+  // A restructure still open on the table ends with it.
+  mvbtrStructureDrop(file);
   // The count may reach 0 here and, with AUTO_LOGOUT, log every login out;
   // the table is out of its login's list already, so that leaves it alone.
   mvbtrOpenCountDec();

@@ -96,7 +96,11 @@ void mvbtrFileRecordFree(OpenFile** record) {
   file->nRelFields = 0;
   mvbtrMemFree(&file->lpRecBuf);
   file->nRecBufSize = 0;
-  // The restructure record is a whole record of its own.
+  // The restructure record is a whole record of its own; it points back at
+  // its table, which is going now.
+  if (file->lpNewFile != nullptr && file->lpNewFile->lpNewFile == file) {
+    file->lpNewFile->lpNewFile = nullptr;
+  }
   mvbtrFileRecordFree(&file->lpNewFile);
   mvbtrMemFree(&file->lpStat);
   file->nStatLen = 0;

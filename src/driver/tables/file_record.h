@@ -75,6 +75,13 @@ int16_t mvbtrFileStrCpy(OpenFile* target, const OpenFile* source, char* OpenFile
 int16_t mvbtrFileBuildRelFields(OpenFile* file);
 // Sets nHostRecLen from the fields, and nRecLen and nDataLen after it.
 void mvbtrFileHostRecLenSet(OpenFile* file);
+// The host record length the fields make: the highest field end plus the
+// host lengths of the long-variable fields.
+int32_t mvbtrFileHostRecLenFromFields(const OpenFile* file);
+// The record length rule: nHostRecLen = length; nRecLen follows it up, and
+// down too while the record is being restructured, never below 6; nDataLen
+// is computed again.
+void mvbtrFileHostRecLenApply(OpenFile* file, int32_t length);
 
 }  // namespace vv::driver
 

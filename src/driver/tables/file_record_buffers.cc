@@ -116,27 +116,37 @@ int16_t mvbtrFileBuildRelFields(OpenFile* file) {
   return 0;
 }
 
-void mvbtrFileHostRecLenSet(OpenFile* file) {
+int32_t mvbtrFileHostRecLenFromFields(const OpenFile* file) {
   int32_t highestEnd = 0;
   int32_t longvarLength = 0;
-  int32_t dataLen = 0;
   for (int32_t i = 1; i <= file->nFields; ++i) {
     const FieldDesc& field = file->lpFields[i];
     highestEnd = std::max(highestEnd, FieldEnd(field));
     if (field.nBtrType == BTR_TYPE_LONGVAR) longvarLength += field.nHostLength;
-    const bool trailingNote = i == file->nFields && field.nBtrType == BTR_TYPE_NOTE;
-    if (field.nHostType != kHostOverlap && !trailingNote)
-      dataLen = std::max(dataLen, FieldEnd(field));
   }
-  file->nHostRecLen = highestEnd + longvarLength;
-  if (file->nRecLen < file->nHostRecLen ||
-      (file->bRestructuring != 0 && file->nRecLen > file->nHostRecLen)) {
-    file->nRecLen = file->nHostRecLen;
+  return highestEnd + longvarLength;
+}
+
+void mvbtrFileHostRecLenApply(OpenFile* file, int32_t length) {
+  file->nHostRecLen = length;
+  if (file->nRecLen < length || (file->bRestructuring != 0 && file->nRecLen > length)) {
+    file->nRecLen = length;
   }
   file->nRecLen = std::max(file->nRecLen, kRecLenMin);
   // nDataLen follows the fields alone; it is recomputed on every call so
   // that it is right whether or not nRecLen moved.
+  int32_t dataLen = 0;
+  for (int32_t i = 1; i <= file->nFields; ++i) {
+    const FieldDesc& field = file->lpFields[i];
+    const bool trailingNote = i == file->nFields && field.nBtrType == BTR_TYPE_NOTE;
+    if (field.nHostType != kHostOverlap && !trailingNote)
+      dataLen = std::max(dataLen, FieldEnd(field));
+  }
   file->nDataLen = dataLen;
+}
+
+void mvbtrFileHostRecLenSet(OpenFile* file) {
+  mvbtrFileHostRecLenApply(file, mvbtrFileHostRecLenFromFields(file));
 }
 
 }  // namespace vv::driver

@@ -71,6 +71,8 @@ int16_t mvbtrFileHandleSet(int32_t hFile, void* record) {
 
 int16_t mvbtrFileHandleFree(int32_t hFile) { return VV_HOST_CALL(FileHandleFree, hFile); }
 
+int16_t mvbtrHostFileClose(int32_t hFile) { return VV_HOST_CALL(FileClose, hFile); }
+
 void mvbtrDataPathGet(char* buffer) {
   buffer[0] = '\0';
   mvbtrHostAttrGetString(0, 0, 0, VV_HOST_ATTR_DATA_PATH, buffer, VV_HOST_DATA_PATH_SIZE);

@@ -47,6 +47,9 @@ bool mvbtrHostNamesEqual(int32_t hFile, const char* a, const char* b);
 void* mvbtrFileFromHandle(int32_t hFile);
 int16_t mvbtrFileHandleSet(int32_t hFile, void* record);
 int16_t mvbtrFileHandleFree(int32_t hFile);
+// Asks the host to close the table under hFile (the host closes a driver
+// table through btrFileClose); the host's result.
+int16_t mvbtrHostFileClose(int32_t hFile);
 
 // The host's data search path (attribute 3 of handle 0) into a buffer of
 // VV_HOST_DATA_PATH_SIZE bytes; empty when the host has none.
