@@ -72,9 +72,11 @@ bool AcsHeld(const OpenFile* file, int32_t i, const uint8_t* acs) {
   return false;
 }
 
-// Leaves the record number out of the key: it may stand only last, and a
-// key that ends in it allows duplicates in Btrieve. Returns the number of
-// segments that go into the Btrieve key, or -1 after a failure.
+// Leaves the record number out of the key: a record-number segment that is
+// not the last one is removed, and a key that had one allows duplicates in
+// Btrieve (bRecnumAppended). Returns the number of segments that go into
+// the Btrieve key (all but a record number that stands last), or -1 after a
+// failure.
 int32_t RecnumSegmentsTake(OpenFile* file, int32_t i) {
   for (int32_t s = file->lpIndexes[i].nSegments; s >= 1; --s) {
     IndexDesc& index = file->lpIndexes[i];
@@ -83,7 +85,8 @@ int32_t RecnumSegmentsTake(OpenFile* file, int32_t i) {
     file->lpIndexes[i].bRecnumAppended = 1;
   }
   const IndexDesc& index = file->lpIndexes[i];
-  return index.nSegments - (index.bRecnumAppended != 0 ? 1 : 0);
+  const bool recnumLast = RecnumSegment(file, index.lpSegments[index.nSegments]);
+  return index.nSegments - (recnumLast ? 1 : 0);
 }
 
 }  // namespace
