@@ -2,7 +2,6 @@
 // field 0, and the installation of a replaced array.
 #include <cstring>
 
-#include "driver/fields/field_access.h"
 #include "driver/frame/util/memory.h"
 #include "driver/restructure/arrays.h"
 #include "driver/restructure/field_array.h"

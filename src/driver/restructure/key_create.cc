@@ -74,36 +74,37 @@ bool AcsHeld(const OpenFile* file, int32_t i, const uint8_t* acs) {
 
 // Leaves the record number out of the key: a record-number segment that is
 // not the last one is removed, and a key that had one allows duplicates in
-// Btrieve (bRecnumAppended). Returns the number of segments that go into
-// the Btrieve key (all but a record number that stands last), or -1 after a
-// failure.
-int32_t RecnumSegmentsTake(OpenFile* file, int32_t i) {
+// Btrieve (bRecnumAppended). *segments: the number of segments that go into
+// the Btrieve key (all but a record number that stands last).
+int16_t RecnumSegmentsTake(OpenFile* file, int32_t i, int32_t* segments) {
   for (int32_t s = file->lpIndexes[i].nSegments; s >= 1; --s) {
     IndexDesc& index = file->lpIndexes[i];
     if (!RecnumSegment(file, index.lpSegments[s])) continue;
-    if (s != index.nSegments && mvbtrSegmentDelete(file, i, s) != 0) return -1;
+    if (s != index.nSegments && mvbtrSegmentDelete(file, i, s) != 0) return mvbtrErrorStatus();
     file->lpIndexes[i].bRecnumAppended = 1;
   }
   const IndexDesc& index = file->lpIndexes[i];
   const bool recnumLast = RecnumSegment(file, index.lpSegments[index.nSegments]);
-  return index.nSegments - (recnumLast ? 1 : 0);
+  *segments = index.nSegments - (recnumLast ? 1 : 0);
+  return 0;
 }
 
 }  // namespace
 
 int16_t mvbtrIndexCreate(OpenFile* file, int32_t i, VvProgressFn progress) {
-  const int16_t init = mvbtrDriverEnsureInit();
-  if (!mvbtrDriverIsInit()) return init;
+  mvbtrDriverEnsureInit();
+  if (!mvbtrDriverIsInit()) return mvbtrErrorStatus();
   if (file->lpIndexes[i].nSegments <= 0) return 0;
   const int16_t answer = mvbtrProgressSend(progress, VV_PROGRESS_MESSAGE, "Creating index %d", i);
   if (answer != 0) return answer;
 
   file->lpIndexes[i].bDefined = 0;
   file->lpIndexes[i].bRecnumAppended = 0;
-  const int32_t segments = RecnumSegmentsTake(file, i);
+  int32_t segments = 0;
+  if (RecnumSegmentsTake(file, i, &segments) != 0) return mvbtrErrorStatus();
   // An index on the record number alone is record-number order: it needs
   // no key of its own.
-  if (segments <= 0) return segments < 0 ? mvbtrErrorStatus() : 0;
+  if (segments == 0) return 0;
   IndexDesc& index = file->lpIndexes[i];
   const uint8_t* acs = AcsChoose(file, index, segments);
   const bool held = acs != nullptr && AcsHeld(file, i, acs);

@@ -96,6 +96,8 @@ void KeysInPlace(StructureCommit* commit) {
 void CommitSteps(StructureCommit* commit, uint32_t flags) {
   OpenFile* restructure = commit->lpNew;
   OpenFile* table = commit->lpTable;
+  // The table's structure cache file, once the driver keeps one, goes first:
+  // it describes the old structure.
   commit->bRebuild = (flags & kStructureEndRebuild) != 0 || table == nullptr;
   if (mvbtrFieldCheckTextTypes(restructure) != 0) return;
   TrailingNoteSet(restructure);

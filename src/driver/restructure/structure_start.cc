@@ -83,9 +83,10 @@ int16_t Refuse(int16_t error, const char* text) {
 }  // namespace
 
 int16_t mvbtrStructureStart(int32_t* hFile) {
-  const int16_t init = mvbtrDriverEnsureInit();
-  if (init != 0) return init;
-  if (!mvbtrDriverIsInit()) return mvbtrErrorStatus();
+  // A failed initialisation, or a settings file that reported an error, ends
+  // the start as it ends an open.
+  mvbtrDriverEnsureInit();
+  if (!mvbtrDriverIsInit() || mvbtrErrorStatus() != 0) return mvbtrErrorStatus();
   if (hFile == nullptr || *hFile == 0) return Refuse(kErrBadFileHandle, kEntry);
   const int32_t handle = *hFile;
   ServerLogin* login = mvbtrLoginDefault();

@@ -25,17 +25,27 @@ class FieldEditTest : public RestructureFixture {
     f->nSize = size;
     f->nHostLength = size;
   }
-  // A restructure of CUST (ID@0+4 NAME@4+20 CITY@24+10; index 1 on ID,
-  // index 2 on CITY and the record number).
-  OpenFile* Cust(int32_t* h) {
-    AddCust();
-    return OpenAndStart("CUST", h);
+  // A new table whose field 1 is of the type and size given, with a 5-byte
+  // field behind it.
+  OpenFile* TwoFields(int32_t hostType, int32_t btrType, int32_t size) {
+    int32_t h = kNew;
+    if (File(kNew) == nullptr) btrStructureStart(&h, 0);
+    while (File(kNew)->nFields < 2) btrFieldCreate(kNew, 0);
+    OpenFile* r = File(kNew);
+    Define(&r->lpFields[1], hostType, btrType, 0, size);
+    Define(&r->lpFields[2], driver::kHostAscii, BTR_TYPE_STRING, size, 5);
+    return r;
   }
+  void TearDown() override {
+    btrStructureAbort(kNew);
+    RestructureFixture::TearDown();
+  }
+  static constexpr int32_t kNew = -3;
 };
 
 TEST_F(FieldEditTest, InsertRenumbersMovesAndKeepsTheKeys) {
   int32_t h = 0;
-  OpenFile* r = Cust(&h);
+  OpenFile* r = OpenCust(&h);
   ASSERT_NE(r, nullptr);
   EXPECT_EQ(btrFieldCreate(h, 0), 4);
   // Names compare without case and trailing blanks.
@@ -54,7 +64,6 @@ TEST_F(FieldEditTest, InsertRenumbersMovesAndKeepsTheKeys) {
   EXPECT_EQ(r->lpIndexes[1].lpSegments[1].lpField, &r->lpFields[1]);
   EXPECT_EQ(r->lpIndexes[2].lpSegments[1].lpField, &r->lpFields[4]);
   EXPECT_EQ(r->lpIndexes[2].lpSegments[2].lpField, &r->lpFields[0]);
-  EXPECT_EQ(r->nHostRecLen, 43);
   EXPECT_EQ(r->nRecLen, 43);
 
   for (int32_t position : {-2, 8}) {
@@ -108,15 +117,12 @@ TEST_F(FieldEditTest, DeleteRemovesSegmentsAndShrinksOverlaps) {
   }
 }
 
-// The size of field 1 (of 3 bytes, followed by a 5-byte field) after its
-// host length is set, by Btrieve type.
+// The size of field 1 (of 3 bytes, a 5-byte field behind it) after its host
+// length is set, by Btrieve type; or the error.
 TEST_F(FieldEditTest, LengthRulesPerType) {
-  struct Case {
-    int32_t type;
-    int32_t hostLength;
-    int32_t size;  // or the error
-  };
-  const Case cases[] = {
+  const struct {
+    int32_t type, hostLength, size;
+  } cases[] = {
       {BTR_TYPE_INTEGER, 2, 1},    {BTR_TYPE_INTEGER, 4, 2},     {BTR_TYPE_INTEGER, 7, 4},
       {BTR_TYPE_INTEGER, 10, 8},   {BTR_TYPE_FLOAT, 6, 4},       {BTR_TYPE_FLOAT, 7, 8},
       {BTR_TYPE_DECIMAL, 9, 5},    {BTR_TYPE_LSTRING, 255, 256}, {BTR_TYPE_LSTRING, 256, 258},
@@ -124,76 +130,49 @@ TEST_F(FieldEditTest, LengthRulesPerType) {
       {BTR_TYPE_DATE, 4, 20507},   {BTR_TYPE_TIME, 4, 20507},    {BTR_TYPE_TIMESTAMP, 8, 20507},
       {BTR_TYPE_BFLOAT, 4, 20508}, {BTR_TYPE_BIT, 1, 20508},     {driver::kAuxLstring2, 9, 20508},
   };
-  int32_t h = -3;
-  ASSERT_EQ(btrStructureStart(&h, 0), 0);
-  OpenFile* r = File(-3);
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.type) + " " + std::to_string(c.hostLength));
-    r->nFields = 0;
-    while (r->nFields < 2) btrFieldCreate(-3, 0);
-    Define(&r->lpFields[1], driver::kHostAscii, c.type, 0, 3);
-    Define(&r->lpFields[2], driver::kHostAscii, BTR_TYPE_STRING, 3, 5);
+    OpenFile* r = TwoFields(driver::kHostAscii, c.type, 3);
     r->lpFields[1].nHostLength = c.hostLength;
     const int16_t status = driver::mvbtrFieldSetLength(r, 1);
-    if (c.size > 20000) {
-      EXPECT_EQ(status, c.size);
-      EXPECT_EQ(r->lpFields[2].nOffset, 3);
-      host_.ClearError();
-    } else {
-      EXPECT_EQ(status, 0);
-      EXPECT_EQ(r->lpFields[1].nSize, c.size);
-      EXPECT_EQ(r->lpFields[2].nOffset, c.size);
-    }
-    btrFieldDelete(-3, 2);
-    btrFieldDelete(-3, 1);
+    const bool refused = c.size > 20000;
+    EXPECT_EQ(status, refused ? c.size : 0);
+    EXPECT_EQ(r->lpFields[2].nOffset, refused ? 3 : c.size);
+    host_.ClearError();
   }
-  btrStructureAbort(-3);
 }
 
-// A field of 10 ASCII characters (followed by a 5-byte field) after its host
-// type is set.
+// A field of 10 ASCII characters (a 5-byte field behind it) after its host
+// type is set: Btrieve type, size, host length, where the next field starts.
 TEST_F(FieldEditTest, TypeRulesPerHostType) {
-  struct Case {
+  const struct {
     int32_t hostType;
-    int32_t btrType, size, hostLength, nextOffset;  // or the error in btrType
+    std::string result;
+  } cases[] = {
+      {driver::kHostBcd, "5 6 11 6"},
+      {driver::kHostDate, "3 4 4 4"},
+      {driver::kHostOverlap, "0 10 10 0"},  // takes no bytes of its own
+      {driver::kHostReserve1, "20488"},
   };
-  const Case cases[] = {
-      {driver::kHostBcd, BTR_TYPE_DECIMAL, 6, 11, 6},
-      {driver::kHostDate, BTR_TYPE_DATE, 4, 4, 4},
-      {driver::kHostOverlap, BTR_TYPE_STRING, 10, 10, 0},
-      {driver::kHostReserve1, 20488, 0, 0, 0},
-  };
-  int32_t h = -4;
-  ASSERT_EQ(btrStructureStart(&h, 0), 0);
-  OpenFile* r = File(-4);
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.hostType);
-    btrFieldCreate(-4, 0);
-    btrFieldCreate(-4, 0);
-    Define(&r->lpFields[1], driver::kHostAscii, BTR_TYPE_STRING, 0, 10);
-    Define(&r->lpFields[2], driver::kHostAscii, BTR_TYPE_STRING, 10, 5);
+    OpenFile* r = TwoFields(driver::kHostAscii, BTR_TYPE_STRING, 10);
     r->lpFields[1].nHostType = c.hostType;
     r->lpFields[1].nPrecision = 2;
+    const driver::FieldDesc& f = r->lpFields[1];
     const int16_t status = driver::mvbtrFieldSetType(r, 1);
-    if (c.btrType > 20000) {
-      EXPECT_EQ(status, c.btrType);
-      host_.ClearError();
-    } else {
-      EXPECT_EQ(status, 0);
-      EXPECT_EQ(r->lpFields[1].nBtrType, c.btrType);
-      EXPECT_EQ(r->lpFields[1].nSize, c.size);
-      EXPECT_EQ(r->lpFields[1].nHostLength, c.hostLength);
-      EXPECT_EQ(r->lpFields[2].nOffset, c.nextOffset);
-    }
-    btrFieldDelete(-4, 2);
-    btrFieldDelete(-4, 1);
+    EXPECT_EQ(status != 0 ? std::to_string(status)
+                          : std::to_string(f.nBtrType) + " " + std::to_string(f.nSize) + " " +
+                                std::to_string(f.nHostLength) + " " +
+                                std::to_string(r->lpFields[2].nOffset),
+              c.result);
+    host_.ClearError();
   }
-  btrStructureAbort(-4);
 }
 
 TEST_F(FieldEditTest, OutOfMemoryLeavesTheFieldsAsTheyWere) {
   int32_t h = 0;
-  OpenFile* r = Cust(&h);
+  OpenFile* r = OpenCust(&h);
   ASSERT_NE(r, nullptr);
   const std::string before = Layout(r);
   for (long n = 1;; ++n) {

@@ -21,10 +21,6 @@ using driver::OpenFile;
 
 class IndexEditTest : public RestructureFixture {
  protected:
-  OpenFile* Cust(int32_t* h) {
-    AddCust();
-    return OpenAndStart("CUST", h);
-  }
   // Records the data buffer of every Create Supplemental Index as hex
   // bytes, a line per 16-byte block, then the key number; a collating
   // sequence sent along goes into *acs.
@@ -47,7 +43,7 @@ class IndexEditTest : public RestructureFixture {
 
 TEST_F(IndexEditTest, NewIndexesTakeEmptySlotsFirst) {
   int32_t h = 0;
-  OpenFile* r = Cust(&h);
+  OpenFile* r = OpenCust(&h);
   ASSERT_NE(r, nullptr);
   EXPECT_EQ(btrIndexCreate(h), 3);
   EXPECT_EQ(r->lpIndexes[3].nSegments, 1);
@@ -70,7 +66,7 @@ TEST_F(IndexEditTest, NewIndexesTakeEmptySlotsFirst) {
 // the index where it stands earliest, not the lower number.
 TEST_F(IndexEditTest, MainIndexMovesToTheEarliestPlace) {
   int32_t h = 0;
-  OpenFile* r = Cust(&h);
+  OpenFile* r = OpenCust(&h);
   ASSERT_NE(r, nullptr);
   ASSERT_EQ(btrIndexCreate(h), 3);
   driver::mvbtrIndexSetSegmentCount(r, 3, 2);
@@ -87,7 +83,7 @@ TEST_F(IndexEditTest, MainIndexMovesToTheEarliestPlace) {
 
 TEST_F(IndexEditTest, OutOfMemoryLeavesTheIndexesAsTheyWere) {
   int32_t h = 0;
-  OpenFile* r = Cust(&h);
+  OpenFile* r = OpenCust(&h);
   ASSERT_NE(r, nullptr);
   // Growing the array (index 3) and filling an empty slot (index 1).
   for (int32_t slot : {3, 1}) {
@@ -119,7 +115,7 @@ TEST_F(IndexEditTest, KeyLayoutBlocksByteForByte) {
   WriteFile("UPPER.ACS", acs);
   WriteSettings("ACS_UPPER UPPER.ACS\n");
   int32_t h = 0;
-  OpenFile* r = Cust(&h);
+  OpenFile* r = OpenCust(&h);
   ASSERT_NE(r, nullptr);
   // Index 3: NAME without case, with ACS_UPPER loaded; index 4: an
   // AUTOINCREMENT ID, the record number in the middle, CITY.
@@ -163,7 +159,7 @@ TEST_F(IndexEditTest, KeyLayoutBlocksByteForByte) {
 
 TEST_F(IndexEditTest, StatusesOfCreateAndDrop) {
   int32_t h = 0;
-  OpenFile* r = Cust(&h);
+  OpenFile* r = OpenCust(&h);
   ASSERT_NE(r, nullptr);
   BtrRecorder recorder;
   recorder.Answer(

@@ -44,6 +44,12 @@ class RestructureFixture : public FileOpenFixture {
     EXPECT_EQ(btrStructureStart(&h, 0), 0) << TakeError();
     return File(*handle) != nullptr ? File(*handle)->lpNewFile : nullptr;
   }
+  // The restructure of CUST (ID@0+4 NAME@4+20 CITY@24+10; index 1 on ID,
+  // index 2 on CITY and the record number).
+  driver::OpenFile* OpenCust(int32_t* handle) {
+    AddCust();
+    return OpenAndStart("CUST", handle);
+  }
   // "NAME@offset+size" of fields 1..nFields.
   static std::string Layout(const driver::OpenFile* file) {
     std::string text;
