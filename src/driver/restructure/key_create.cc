@@ -26,9 +26,11 @@ uint8_t* ClientId(const OpenFile* file) {
 }
 
 // A segment on the record number, which is no part of a Btrieve key unless
-// the file keeps a key of its own for it.
+// the file keeps a key of its own for it; a segment without a field has no
+// bytes to key on either.
 bool RecnumSegment(const OpenFile* file, const SegmentDesc& segment) {
-  return file->bRecnumSupport == 0 && (segment.lpField == nullptr || segment.lpField->nNumber == 0);
+  if (segment.lpField == nullptr) return true;
+  return file->bRecnumSupport == 0 && segment.lpField->nNumber == 0;
 }
 
 // The collating sequence the key of index i uses: its own (a sequence of
