@@ -140,7 +140,7 @@ int16_t Pager::Replay() {
   if (writable_ && !in_log_.empty()) {
     try {
       Checkpoint();
-    } catch (const StorageError&) {
+    } catch (...) {
       // Read through the log until a checkpoint succeeds.
     }
   }
@@ -185,8 +185,9 @@ void Pager::MaybeCheckpoint() {
   if (writing_ || poisoned_ || !writable_ || log_size_ < kCheckpointBytes) return;
   try {
     Checkpoint();
-  } catch (const StorageError&) {
-    // The log stays valid; the next commit tries again.
+  } catch (...) {
+    // The log stays valid (whatever failed, an I/O or an allocation); the
+    // next commit tries again.
   }
 }
 
@@ -196,7 +197,7 @@ void Pager::CloseClean() {
     if (!in_log_.empty()) Checkpoint();
     log_.reset();
     fs_->DeleteFile(LogPath(path_));
-  } catch (const StorageError&) {
+  } catch (...) {
     // Replayed at the next open.
   }
 }
@@ -281,6 +282,7 @@ void Pager::BeginWrite() {
   if (!log_ || log_size_ < kLogHeaderSize) ResetLog();
   writing_ = true;
   write_start_ = log_size_;
+  appended_ = false;
   dirty_.clear();
   displaced_.clear();
 }
@@ -293,6 +295,7 @@ void Pager::AppendFrame(uint32_t page, const uint8_t* data, bool commit) {
   SealPage(bytes);
   EncodeFrameHead(page, commit, log_header_.log_salt, bytes, frame);
   displaced_.reserve(displaced_.size() + 1);
+  appended_ = true;  // even a failed write may have left bytes behind
   if (!log_->WriteAt(log_size_, frame, sizeof frame)) Fail(*log_);
   const auto it = in_log_.find(page);
   displaced_.emplace_back(page, it == in_log_.end() ? 0 : it->second);
@@ -347,7 +350,7 @@ void Pager::Commit(bool sync) {
 
 void Pager::Rollback() {
   if (!writing_) return;
-  if (log_ && log_size_ != write_start_) {
+  if (log_ && appended_) {
     if (!log_->Truncate(write_start_)) poisoned_ = true;
     log_size_ = write_start_;
   }

@@ -130,6 +130,7 @@ class Pager final : public FrameOwner {
   // The open write.
   bool writing_ = false;
   uint64_t write_start_ = 0;     // log size at BeginWrite
+  bool appended_ = false;        // frames written (or tried) since
   std::vector<uint32_t> dirty_;  // pages made dirty (a page may appear twice)
   std::vector<std::pair<uint32_t, uint64_t>>
       displaced_;  // in_log_ entries spills replaced (0: none)

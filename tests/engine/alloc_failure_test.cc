@@ -154,7 +154,8 @@ int RunSweep(const Scenario& sc) {
       // once it is durable, e.g. in a compaction or the trace).
       const std::string now = Snapshot(engine, path);
       EXPECT_TRUE(now == before || (status == sc.ok && now == after))
-          << sc.name << " at allocation " << n << ": status " << status;
+          << sc.name << " at allocation " << n << ": status " << status << "\nnow " << now
+          << "\nbefore " << before;
       // The engine still works for the client.
       c.Simple(BTR_ABORT_TRANSACTION);
       Block pb2{};
