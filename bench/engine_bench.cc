@@ -300,6 +300,14 @@ struct Statement {
   ~Statement() { sqlite3_finalize(s); }
 };
 
+// Copies a row into a record buffer, as a Get copies a record.
+void FetchRow(sqlite3_stmt* s, uint8_t* rec) {
+  const int32_t id = sqlite3_column_int(s, 0);
+  std::memcpy(rec, &id, 4);
+  std::memcpy(rec + 4, sqlite3_column_text(s, 1), kNameLength);
+  std::memcpy(rec + 34, sqlite3_column_blob(s, 2), kRecordLength - 34);
+}
+
 bool SqliteInsert(sqlite3* db, int32_t first, long n, std::mt19937& random) {
   Statement ins(db, "INSERT INTO t VALUES (?, ?, ?)");
   uint8_t rec[kRecordLength];
@@ -355,6 +363,7 @@ void RunSqlite(const std::string& dir, long records, std::vector<Row>* rows) {
                                    },
                                    &ok);
   const long lookups = std::min(records, kMaxLookups);
+  uint8_t rec[kRecordLength];
   {
     Statement get(db, "SELECT id, name, pad FROM t WHERE id = ?");
     (*rows)[r++].sqlite =
@@ -376,7 +385,10 @@ void RunSqlite(const std::string& dir, long records, std::vector<Row>* rows) {
     long walked = 0;
     (*rows)[r++].sqlite = records / Seconds(
                                         [&] {
-                                          while (sqlite3_step(scan.s) == SQLITE_ROW) ++walked;
+                                          while (sqlite3_step(scan.s) == SQLITE_ROW) {
+                                            FetchRow(scan.s, rec);
+                                            ++walked;
+                                          }
                                           return walked == records;
                                         },
                                         &ok);
@@ -399,6 +411,7 @@ void RunSqlite(const std::string& dir, long records, std::vector<Row>* rows) {
                               static_cast<int>(random() % static_cast<unsigned long>(records));
                           sqlite3_bind_int(get.s, 1, id);
                           if (sqlite3_step(get.s) != SQLITE_ROW) return false;
+                          FetchRow(get.s, rec);
                           sqlite3_reset(get.s);
                           const std::string name = Name(static_cast<long>(random()));
                           sqlite3_bind_text(upd.s, 1, name.data(), kNameLength, SQLITE_TRANSIENT);

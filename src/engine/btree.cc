@@ -35,9 +35,10 @@ uint16_t SlotAt(const uint8_t* p, int i) {
   return LoadU16(p + kLeafHead + 2 * static_cast<std::size_t>(i));
 }
 
-void InitLeaf(uint8_t* p) {
+void InitLeaf(uint8_t* p, uint8_t tag) {
   std::memset(p, 0, kLeafHead);
   p[0] = kLeafPage;
+  p[1] = tag;
   StoreU16(p + 4, static_cast<uint16_t>(kUsable));
 }
 
@@ -54,13 +55,14 @@ struct BTree::Path {
 };
 
 BTree::BTree(Pager* pager, PageSpace* space, uint32_t* root, std::size_t key_size,
-             KeyCompare compare, const void* context)
+             KeyCompare compare, const void* context, uint8_t tag)
     : pager_(pager),
       space_(space),
       root_(root),
       key_size_(key_size),
       compare_(compare),
-      context_(context) {}
+      context_(context),
+      tag_(tag) {}
 
 namespace {
 
@@ -278,13 +280,31 @@ BTree::Cell BTree::At(Pos pos) const {
   return cell;
 }
 
-void BTree::Put(const uint8_t* key, const uint8_t* value, std::size_t n) {
+uint32_t BTree::Put(const uint8_t* key, const uint8_t* value, std::size_t n) {
+  // The last leaf is known while nothing else changed the tree since.
+  const bool last_known = last_leaf_ != 0 && last_epoch_ == epoch_;
   ++epoch_;
   if (*root_ == 0) {
     const uint32_t page = space_->AllocatePage();
     PageRef ref = pager_->Fresh(page);
-    InitLeaf(ref.data());
+    InitLeaf(ref.data(), tag_);
     *root_ = page;
+  }
+  // Keys added in ascending order (addresses, counters) go to the end of
+  // the last leaf: while it has room, no search from the root.
+  if (last_known) {
+    PageRef last = pager_->Read(last_leaf_);
+    uint8_t* p = last.data();
+    const int count = Count(p);
+    const std::size_t need = 2 + 2 + key_size_ + n;
+    if (p[0] == kLeafPage && p[1] == tag_ && NextLeaf(p) == 0 && count > 0 && Gap(p) >= need &&
+        Compare(p + SlotAt(p, count - 1) + 2, key) < 0) {
+      last.Reset();
+      PageRef ref = pager_->Write(last_leaf_);
+      AddCell(ref.data(), key_size_, count, key, value, n);
+      last_epoch_ = epoch_;
+      return last_leaf_;
+    }
   }
   Path path;
   const uint32_t leaf = Descend(key, &path);
@@ -295,7 +315,7 @@ void BTree::Put(const uint8_t* key, const uint8_t* value, std::size_t n) {
     const uint16_t at = SlotAt(p, i);
     if (LoadU16(p + at) == n) {
       if (n > 0) std::memcpy(p + at + 2 + key_size_, value, n);
-      return;
+      return leaf;
     }
     RemoveCell(p, key_size_, i);
   }
@@ -303,7 +323,7 @@ void BTree::Put(const uint8_t* key, const uint8_t* value, std::size_t n) {
   if (Gap(p) < need && Gap(p) + Freed(p) >= need) Defragment(p, key_size_);
   if (Gap(p) >= need) {
     AddCell(p, key_size_, i, key, value, n);
-    return;
+    return leaf;
   }
 
   // Split: the cells with the new one, in order, shared between this leaf
@@ -338,8 +358,8 @@ void BTree::Put(const uint8_t* key, const uint8_t* value, std::size_t n) {
   const uint32_t right_page = space_->AllocatePage();
   PageRef right_ref = pager_->Fresh(right_page);
   uint8_t* r = right_ref.data();
-  InitLeaf(r);
-  InitLeaf(p);
+  InitLeaf(r, tag_);
+  InitLeaf(p, tag_);
   for (int j = 0; j < total; ++j) {
     const uint8_t* c = cell(j);
     uint8_t* target = j < split ? p : r;
@@ -359,6 +379,21 @@ void BTree::Put(const uint8_t* key, const uint8_t* value, std::size_t n) {
   ref.Reset();
   right_ref.Reset();
   InsertIntoParent(&path, path.depth - 1, sep, right_page);
+  if (old_next == 0) {
+    last_leaf_ = right_page;
+    last_epoch_ = epoch_;
+  }
+  return i < split ? leaf : right_page;
+}
+
+BTree::Pos BTree::FindIn(uint32_t page, const uint8_t* key) const {
+  if (page == 0) return {};
+  PageRef ref = pager_->Read(page);
+  const uint8_t* p = ref.data();
+  if (p[0] != kLeafPage || p[1] != tag_ || Count(p) == 0) return {};
+  const int i = LeafLowerBound(p, key);
+  if (i == Count(p) || Compare(p + SlotAt(p, i) + 2, key) != 0) return {};
+  return {page, i};
 }
 
 void BTree::InsertIntoParent(Path* path, int level, const uint8_t* sep, uint32_t child) {

@@ -4,7 +4,7 @@
 // erases are O(log n). Keys are unique within a tree (the engine's key
 // entries carry the record's stamp to make them so).
 //
-// Leaf page: u8 type 2, u16 count, u16 start of the cell area, u16 bytes
+// Leaf page: u8 type 2, u8 tree tag, u16 count, u16 start of the cell area, u16 bytes
 // freed inside it, u32 previous leaf, u32 next leaf, count × u16 cell
 // offsets in key order; cells (u16 value length, key, value) fill the page
 // from its end. Inner page: u8 type 3, u16 key count n, u32 first child,
@@ -25,6 +25,8 @@ namespace vv::engine {
 
 inline constexpr uint8_t kLeafPage = 2;
 inline constexpr uint8_t kInnerPage = 3;
+inline constexpr uint8_t kRecordTreeTag = 1;
+inline constexpr uint8_t kKeyTreeTag = 2;
 inline constexpr std::size_t kMaxTreeKey = 264;
 inline constexpr std::size_t kMaxTreeValue = 900;
 
@@ -40,8 +42,10 @@ using KeyCompare = int (*)(const void* context, const uint8_t* a, const uint8_t*
 class BTree {
  public:
   // root: where the tree's root page number lives (0: empty tree).
+  // tag: marks the tree's leaves (byte 1), so that a stale hint never
+  // reads a leaf of another tree as one of this tree.
   BTree(Pager* pager, PageSpace* space, uint32_t* root, std::size_t key_size, KeyCompare compare,
-        const void* context);
+        const void* context, uint8_t tag);
 
   struct Pos {
     uint32_t page = 0;
@@ -67,7 +71,11 @@ class BTree {
   Pos Find(const uint8_t* key) const;
 
   // Adds an entry, or replaces the value of the entry with this key.
-  void Put(const uint8_t* key, const uint8_t* value, std::size_t value_size);
+  // Returns the leaf that holds it now.
+  uint32_t Put(const uint8_t* key, const uint8_t* value, std::size_t value_size);
+  // The entry with this key when the page is a leaf holding it (a hint
+  // that may have gone stale); invalid otherwise.
+  Pos FindIn(uint32_t page, const uint8_t* key) const;
   // Removes the entry with this key; false when there is none.
   bool Erase(const uint8_t* key);
   // Frees every page of the tree.
@@ -75,6 +83,9 @@ class BTree {
 
   std::size_t key_size() const { return key_size_; }
   uint64_t epoch() const { return epoch_; }
+  // The pages changed under the tree (a write taken back): positions and
+  // hints it holds are void.
+  void Invalidate() { ++epoch_; }
   int Compare(const uint8_t* a, const uint8_t* b) const { return compare_(context_, a, b); }
 
  private:
@@ -91,7 +102,12 @@ class BTree {
   std::size_t key_size_;
   KeyCompare compare_;
   const void* context_;
+  uint8_t tag_;
   uint64_t epoch_ = 0;
+  // The last leaf as the last split left it, good while epoch_ is still
+  // last_epoch_ (checked again before use).
+  uint32_t last_leaf_ = 0;
+  uint64_t last_epoch_ = 0;
 };
 
 }  // namespace vv::engine

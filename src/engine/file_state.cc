@@ -138,6 +138,8 @@ void CommitStoreWrite(FileState& file, bool sync) {
 
 void AbortStoreWrite(FileState& file) {
   file.store->Abort();
+  file.store->records().Invalidate();
+  for (const auto& index : file.indexes) index->tree->Invalidate();
   for (const auto& index : file.indexes) {
     for (const IndexRoot& r : file.header().indexes) {
       if (r.id != index->id) continue;
@@ -158,12 +160,15 @@ bool HasCommittedKey(KeyIndex& index, const uint8_t* key) {
 
 }  // namespace
 
-void PutEntry(KeyIndex& index, const uint8_t* key, uint64_t stamp, uint32_t address) {
-  const bool known = HasCommittedKey(index, key);
+void PutEntry(KeyIndex& index, const uint8_t* key, uint64_t stamp, uint32_t address,
+              uint32_t hint) {
+  // A unique key never holds the value already (the change was checked).
+  const bool known = index.def.duplicates() && HasCommittedKey(index, key);
   uint8_t tree_key[kMaxTreeKey];
   index.TreeKey(key, stamp, tree_key);
-  uint8_t value[4];
+  uint8_t value[8];
   StoreU32(value, address);
+  StoreU32(value + 4, hint);
   index.tree->Put(tree_key, value, sizeof value);
   if (!known) ++index.distinct;
 }
@@ -196,13 +201,14 @@ int16_t BuildIndex(FileState& file, KeyIndex& index, std::size_t* position) {
     }
     ExtractKey(index.def, reinterpret_cast<const uint8_t*>(record.image.data()), key);
     uint64_t stamp = 0;
-    if (!IsNullKey(index.def, key)) {
+    const bool in_key = !IsNullKey(index.def, key);
+    if (in_key) {
       if (!index.def.duplicates() && HasCommittedKey(index, key)) return BTR_STATUS_DUPLICATE_KEY;
       stamp = store.header().next_stamp++;
-      PutEntry(index, key, stamp, address);
     }
     record.stamps.insert(record.stamps.begin() + static_cast<std::ptrdiff_t>(at), stamp);
-    store.WriteRecord(address, record);
+    const uint32_t leaf = store.WriteRecord(address, record);
+    if (in_key) PutEntry(index, key, stamp, address, leaf);
     if (address == UINT32_MAX) break;
     next = address + 1;
   }

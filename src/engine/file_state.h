@@ -53,6 +53,7 @@ struct FileState {
 
   RecordMap records;             // records with a change of a transaction that has not ended
   uint32_t pending_records = 0;  // records with a pending change of any transaction
+  std::string read_buffer;       // the image a read returns, kept for the next one
 
   // Sharing.
   int cursor_count = 0;                    // open position blocks
@@ -96,7 +97,7 @@ void AbortStoreWrite(FileState& file);
 
 // Committed key entries of one record on one key: added or removed in the
 // key's tree, with the key's count of distinct values kept.
-void PutEntry(KeyIndex& index, const uint8_t* key, uint64_t stamp, uint32_t address);
+void PutEntry(KeyIndex& index, const uint8_t* key, uint64_t stamp, uint32_t address, uint32_t hint);
 void EraseEntry(KeyIndex& index, const uint8_t* key, uint64_t stamp);
 
 // Adds a key to a file without pending changes, inside a store write: its

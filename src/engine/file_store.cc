@@ -93,7 +93,8 @@ uint64_t NewSalt(const void* seed) {
 FileStore::FileStore(std::unique_ptr<Pager> pager, StoreHeader header)
     : pager_(std::move(pager)),
       header_(std::move(header)),
-      records_(pager_.get(), this, &header_.record_root, 4, CompareAddresses, nullptr) {}
+      records_(pager_.get(), this, &header_.record_root, 4, CompareAddresses, nullptr,
+               kRecordTreeTag) {}
 
 void FileStore::Begin() {
   pager_->BeginWrite();
@@ -214,13 +215,34 @@ void FileStore::DecodeRecord(const uint8_t* cell, std::size_t n, StoredRecord* o
   }
 }
 
-bool FileStore::ReadRecord(uint32_t address, StoredRecord* out) {
+bool FileStore::ReadRecord(uint32_t address, uint32_t hint, std::string* image, uint64_t* version,
+                           std::vector<uint64_t>* stamps) {
   uint8_t key[4];
   StoreU32(key, address);
-  const BTree::Pos pos = records_.Find(key);
+  BTree::Pos pos = records_.FindIn(hint, key);
+  if (!pos.valid()) pos = records_.Find(key);
   if (!pos.valid()) return false;
-  uint32_t found = 0;
-  RecordAt(pos, &found, out);
+  BTree::Cell cell = records_.At(pos);
+  const uint8_t* p = cell.value;
+  const std::size_t n = cell.value_size;
+  if (n < kRecordCellHead) throw StorageError{BTR_STATUS_IO_ERROR};
+  const std::size_t keys = LoadU16(p + 9);
+  const std::size_t head = kRecordCellHead + 8 * keys;
+  if (head > n) throw StorageError{BTR_STATUS_IO_ERROR};
+  if (version != nullptr) *version = LoadU64(p);
+  if (stamps != nullptr) {
+    stamps->resize(keys);
+    for (std::size_t i = 0; i < keys; ++i) (*stamps)[i] = LoadU64(p + kRecordCellHead + 8 * i);
+  }
+  if (!(p[8] & kOverflowFlag)) {
+    image->assign(reinterpret_cast<const char*>(p + head), n - head);
+    return true;
+  }
+  if (n != head + 8) throw StorageError{BTR_STATUS_IO_ERROR};
+  const uint32_t length = LoadU32(p + head);
+  const uint32_t first = LoadU32(p + head + 4);
+  cell.ref.Reset();  // reading the chain may need the frame
+  *image = ReadChain(first, length);
   return true;
 }
 
@@ -238,10 +260,10 @@ void FileStore::FreeOverflow(const uint8_t* cell, std::size_t n) {
   if (n == head + 8) FreeChain(LoadU32(cell + head + 4));
 }
 
-void FileStore::WriteRecord(uint32_t address, const StoredRecord& record) {
+uint32_t FileStore::WriteRecord(uint32_t address, const StoredRecord& record, bool fresh) {
   uint8_t key[4];
   StoreU32(key, address);
-  const BTree::Pos old = records_.Find(key);
+  const BTree::Pos old = fresh ? BTree::Pos{} : records_.Find(key);
   if (old.valid()) {
     BTree::Cell cell = records_.At(old);
     const std::string bytes(reinterpret_cast<const char*>(cell.value), cell.value_size);
@@ -264,7 +286,7 @@ void FileStore::WriteRecord(uint32_t address, const StoredRecord& record) {
     PutU32(&cell, static_cast<uint32_t>(record.image.size()));
     PutU32(&cell, first);
   }
-  records_.Put(key, reinterpret_cast<const uint8_t*>(cell.data()), cell.size());
+  return records_.Put(key, reinterpret_cast<const uint8_t*>(cell.data()), cell.size());
 }
 
 void FileStore::EraseRecord(uint32_t address) {

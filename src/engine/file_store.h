@@ -89,9 +89,14 @@ class FileStore final : public PageSpace {
   std::string ReadChain(uint32_t page, std::size_t n);
   void FreeChain(uint32_t page);
 
-  // The record at address; false when the tree has none.
-  bool ReadRecord(uint32_t address, StoredRecord* out);
-  void WriteRecord(uint32_t address, const StoredRecord& record);
+  // The record at address (looked for first in the leaf hint, where a key
+  // entry last saw it); false when the tree has none. image is assigned
+  // (its buffer reused); version and stamps may be nullptr.
+  bool ReadRecord(uint32_t address, uint32_t hint, std::string* image, uint64_t* version,
+                  std::vector<uint64_t>* stamps);
+  // Returns the leaf that holds the record now (the hint for its entries).
+  // fresh: the address holds no record yet.
+  uint32_t WriteRecord(uint32_t address, const StoredRecord& record, bool fresh = false);
   void EraseRecord(uint32_t address);
   // Decodes the record cell at a position of the record tree.
   void RecordAt(BTree::Pos pos, uint32_t* address, StoredRecord* out);

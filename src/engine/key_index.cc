@@ -85,7 +85,8 @@ int CompareTreeKeys(const void* context, const uint8_t* a, const uint8_t* b) {
 }  // namespace
 
 void KeyIndex::AttachTree(Pager* pager, PageSpace* space) {
-  tree = std::make_unique<BTree>(pager, space, &root, key_length + 8, CompareTreeKeys, this);
+  tree = std::make_unique<BTree>(pager, space, &root, key_length + 8, CompareTreeKeys, this,
+                                 kKeyTreeTag);
 }
 
 void KeyIndex::TreeKey(const uint8_t* key, uint64_t stamp, uint8_t* out) const {

@@ -99,8 +99,9 @@ ViewEntry TreeEntry(const KeyIndex& index, BTree::Pos pos) {
   v.pos = pos;
   std::memcpy(v.key.data(), cell.key, index.key_length);
   v.stamp = index.TreeStamp(cell.key);
-  v.address = cell.value_size == 4 ? LoadU32(cell.value) : 0;
+  v.address = cell.value_size == 8 ? LoadU32(cell.value) : 0;
   if (v.address == 0) throw StorageError{BTR_STATUS_IO_ERROR};
+  v.hint = LoadU32(cell.value + 4);
   return v;
 }
 
@@ -167,7 +168,7 @@ uint32_t CountDistinctView(const KeyIndex& index, uint32_t txn) {
 }
 
 bool ReadVisible(FileState& file, uint32_t address, uint32_t txn, std::string* image,
-                 uint64_t* version, std::vector<uint64_t>* stamps) {
+                 uint64_t* version, std::vector<uint64_t>* stamps, uint32_t hint) {
   const auto it = file.records.find(address);
   if (it != file.records.end()) {
     uint64_t v = 0;
@@ -183,12 +184,14 @@ bool ReadVisible(FileState& file, uint32_t address, uint32_t txn, std::string* i
     }
     return true;
   }
-  StoredRecord stored;
-  if (!file.store->ReadRecord(address, &stored)) return false;
-  if (stored.stamps.size() != file.indexes.size()) throw StorageError{BTR_STATUS_IO_ERROR};
-  if (image != nullptr) *image = std::move(stored.image);
-  if (version != nullptr) *version = stored.version;
-  if (stamps != nullptr) *stamps = std::move(stored.stamps);
+  std::string scratch;
+  if (!file.store->ReadRecord(address, hint, image != nullptr ? image : &scratch, version,
+                              stamps)) {
+    return false;
+  }
+  if (stamps != nullptr && stamps->size() != file.indexes.size()) {
+    throw StorageError{BTR_STATUS_IO_ERROR};
+  }
   return true;
 }
 

@@ -23,6 +23,7 @@ struct ViewEntry {
   bool valid = false;
   bool in_tree = false;  // a committed entry (else an entry the reader's transaction added)
   uint32_t address = 0;
+  uint32_t hint = 0;  // the record tree's leaf where the entry last saw its record
   uint64_t stamp = 0;
   std::array<uint8_t, BTR_MAX_KEY_SIZE> key;
   BTree::Pos pos;  // in the tree, when in_tree
@@ -47,9 +48,10 @@ UniqueCheck CheckUniqueView(const KeyIndex& index, const uint8_t* key, uint32_t 
 uint32_t CountDistinctView(const KeyIndex& index, uint32_t txn);
 
 // The record at address as txn sees it: false when it sees none. version
-// and stamps (per key, 0 for a key it is left out of) may be nullptr.
+// and stamps (per key, 0 for a key it is left out of) may be nullptr; hint:
+// where to look first in the record tree (a ViewEntry's), or 0.
 bool ReadVisible(FileState& file, uint32_t address, uint32_t txn, std::string* image,
-                 uint64_t* version, std::vector<uint64_t>* stamps);
+                 uint64_t* version, std::vector<uint64_t>* stamps, uint32_t hint = 0);
 
 // The next (forward) or previous record in address order after / before
 // address (from the ends when !from) that txn sees. *pos: the record's

@@ -198,15 +198,15 @@ int16_t FillNew(FileSystem* fs, PageCache* cache, const std::string& temp, const
       for (std::size_t n = 0; n < kRecordsPerWrite && it != log.records.end(); ++n, ++it) {
         StoredRecord r;
         r.image = it->second.image;
-        for (const auto& index : file->indexes) {
-          const uint64_t stamp = it->second.stamps.at(index->id);
-          r.stamps.push_back(stamp);
-          if (stamp == 0) continue;
+        for (const auto& index : file->indexes) r.stamps.push_back(it->second.stamps.at(index->id));
+        const uint32_t leaf = file->store->WriteRecord(it->first, r, true);
+        for (std::size_t i = 0; i < file->indexes.size(); ++i) {
+          if (r.stamps[i] == 0) continue;
+          const KeyIndex& index = *file->indexes[i];
           uint8_t key[BTR_MAX_KEY_SIZE];
-          ExtractKey(index->def, reinterpret_cast<const uint8_t*>(r.image.data()), key);
-          PutEntry(*index, key, stamp, it->first);
+          ExtractKey(index.def, reinterpret_cast<const uint8_t*>(r.image.data()), key);
+          PutEntry(*file->indexes[i], key, r.stamps[i], it->first, leaf);
         }
-        file->store->WriteRecord(it->first, r);
         ++file->header().committed_count;
       }
       return int16_t{0};

@@ -28,12 +28,11 @@ ViewEntry StepFromPosition(const Cursor& cursor, const KeyIndex& index, bool for
 // Finishes a read of the record at address: takes the lock asked for,
 // returns the record, moves the physical currency. The logical currency is
 // the caller's. *stamps (when given) receives the record's stamps.
-int16_t FinishRead(Call& call, Cursor& cursor, int bias, uint32_t address,
-                   std::vector<uint64_t>* stamps = nullptr) {
+int16_t FinishRead(Call& call, Cursor& cursor, int bias, uint32_t address, uint32_t hint = 0) {
   FileState& file = *cursor.file;
-  std::string image;
+  std::string& image = file.read_buffer;
   uint64_t version = 0;
-  if (!ReadVisible(file, address, call.client->txn_id(), &image, &version, stamps)) {
+  if (!ReadVisible(file, address, call.client->txn_id(), &image, &version, nullptr, hint)) {
     return BTR_STATUS_INVALID_ADDRESS;
   }
   const auto it = file.records.find(address);
@@ -103,7 +102,7 @@ int16_t OpGetKeyed(EngineState& st, Call& call) {
       return how == Seek::kEqual ? BTR_STATUS_KEY_NOT_FOUND : BTR_STATUS_END_OF_FILE;
     }
   }
-  int16_t status = FinishRead(call, *cursor, bias, entry.address);
+  int16_t status = FinishRead(call, *cursor, bias, entry.address, entry.hint);
   // An entry whose record cannot be read: the pages disagree.
   if (status == BTR_STATUS_INVALID_ADDRESS) status = BTR_STATUS_IO_ERROR;
   if (status != 0 && status != BTR_STATUS_DATA_BUFFER_TOO_SHORT) return status;

@@ -71,6 +71,7 @@ void WriteDirect(FileState& file, const PreparedChange& c) {
   out.version = c.stamp;
   out.image = c.image;
   out.stamps.assign(file.indexes.size(), 0);
+  std::vector<bool> put(file.indexes.size(), false);
   KeyBuffer buf;
   for (std::size_t i = 0; i < file.indexes.size(); ++i) {
     KeyIndex& index = *file.indexes[i];
@@ -82,8 +83,8 @@ void WriteDirect(FileState& file, const PreparedChange& c) {
     if (!replace) {
       out.stamps[i] = c.old_stamps[i];
     } else if (!c.keys.null(i)) {
-      PutEntry(index, c.keys.key(i), c.stamp, c.address);
       out.stamps[i] = c.stamp;
+      put[i] = true;
     }
   }
   StoreHeader& h = file.header();
@@ -91,7 +92,10 @@ void WriteDirect(FileState& file, const PreparedChange& c) {
     file.store->EraseRecord(c.address);
     --h.committed_count;
   } else {
-    file.store->WriteRecord(c.address, out);
+    const uint32_t leaf = file.store->WriteRecord(c.address, out, c.kind == RecordKind::kInsert);
+    for (std::size_t i = 0; i < file.indexes.size(); ++i) {
+      if (put[i]) PutEntry(*file.indexes[i], c.keys.key(i), c.stamp, c.address, leaf);
+    }
     if (c.kind == RecordKind::kInsert) ++h.committed_count;
   }
   Bump(file, c);
@@ -203,12 +207,13 @@ void WriteCommitted(FileState& file, const Record& r, uint32_t address) {
   StoreHeader& h = file.header();
   KeyBuffer buf;
   if (r.inserted_by != 0) {
+    const uint32_t leaf =
+        file.store->WriteRecord(address, StoredRecord{r.version, r.entries, r.image}, true);
     for (std::size_t i = 0; i < file.indexes.size(); ++i) {
-      if (r.entries[i] != 0) {
-        PutEntry(*file.indexes[i], KeyOf(*file.indexes[i], r.image, &buf), r.entries[i], address);
-      }
+      KeyIndex& index = *file.indexes[i];
+      if (r.entries[i] != 0)
+        PutEntry(index, KeyOf(index, r.image, &buf), r.entries[i], address, leaf);
     }
-    file.store->WriteRecord(address, StoredRecord{r.version, r.entries, r.image});
     ++h.committed_count;
     return;
   }
@@ -220,7 +225,6 @@ void WriteCommitted(FileState& file, const Record& r, uint32_t address) {
     if (committed != 0 && committed != seen) {
       EraseEntry(index, KeyOf(index, r.image, &buf), committed);
     }
-    if (seen != 0 && seen != committed) PutEntry(index, KeyOf(index, p.image, &buf), seen, address);
   }
   if (p.deleted) {
     if (r.committed) {
@@ -229,7 +233,14 @@ void WriteCommitted(FileState& file, const Record& r, uint32_t address) {
     }
     return;
   }
-  file.store->WriteRecord(address, StoredRecord{p.version, p.seen, p.image});
+  const uint32_t leaf = file.store->WriteRecord(address, StoredRecord{p.version, p.seen, p.image});
+  for (std::size_t i = 0; i < file.indexes.size(); ++i) {
+    KeyIndex& index = *file.indexes[i];
+    const uint64_t committed = r.committed ? r.entries[i] : 0;
+    const uint64_t seen = p.seen[i];
+    if (seen != 0 && seen != committed)
+      PutEntry(index, KeyOf(index, p.image, &buf), seen, address, leaf);
+  }
   if (!r.committed) ++h.committed_count;
 }
 
