@@ -6,6 +6,8 @@ namespace vv::engine {
 
 namespace {
 
+constexpr int kDirtyPasses = 16;
+
 std::size_t FramesFor(std::size_t bytes) {
   return std::max(kMinCacheFrames, bytes / kPageSize);
 }
@@ -34,7 +36,10 @@ Frame* PageCache::Take(FrameOwner* owner, uint32_t page) {
     frames_.push_back(std::move(fresh));
     free_.push_back(frame);
   } else {
-    // Clock: a frame used since the hand last passed gets another round.
+    // Clock: a frame used since the hand last passed gets another round;
+    // a few dirty ones (each costs a write to let go) are passed over for a
+    // clean one.
+    int dirty_passed = 0;
     for (std::size_t looked = 0; looked < 2 * frames_.size() && frame == nullptr; ++looked) {
       Frame* f = frames_[hand_].get();
       hand_ = (hand_ + 1) % frames_.size();
@@ -43,6 +48,7 @@ Frame* PageCache::Take(FrameOwner* owner, uint32_t page) {
         f->referenced = false;
         continue;
       }
+      if (f->dirty && dirty_passed++ < kDirtyPasses) continue;
       frame = f;
     }
     if (frame == nullptr) {

@@ -203,45 +203,77 @@ RecordMap::iterator ApplyTxn(FileState& file, PreparedChange* c) {
   return it;
 }
 
-void WriteCommitted(FileState& file, const Record& r, uint32_t address) {
+void WriteCommitted(FileState& file, std::vector<RecordMap::iterator> records) {
+  // The records in address order, then each key's entries in key order, so
+  // that each page is changed once however large the transaction (a page
+  // the cache lets go of in between costs a write to the log).
+  std::sort(records.begin(), records.end(),
+            [](RecordMap::iterator a, RecordMap::iterator b) { return a->first < b->first; });
+  struct EntryChange {
+    std::string key;
+    uint64_t stamp;
+    uint32_t address;
+    uint32_t hint;  // 0: erase
+  };
+  std::vector<std::vector<EntryChange>> changes(file.indexes.size());
   StoreHeader& h = file.header();
   KeyBuffer buf;
-  if (r.inserted_by != 0) {
-    const uint32_t leaf =
-        file.store->WriteRecord(address, StoredRecord{r.version, r.entries, r.image}, true);
+  for (const RecordMap::iterator it : records) {
+    const Record& r = it->second;
+    const uint32_t address = it->first;
+    auto note = [&](std::size_t i, const std::string& image, uint64_t stamp, uint32_t hint) {
+      const KeyIndex& index = *file.indexes[i];
+      changes[i].push_back(EntryChange{
+          std::string(reinterpret_cast<const char*>(KeyOf(index, image, &buf)), index.key_length),
+          stamp, address, hint});
+    };
+    if (r.inserted_by != 0) {
+      const uint32_t leaf =
+          file.store->WriteRecord(address, StoredRecord{r.version, r.entries, r.image}, true);
+      for (std::size_t i = 0; i < file.indexes.size(); ++i) {
+        if (r.entries[i] != 0) note(i, r.image, r.entries[i], leaf);
+      }
+      ++h.committed_count;
+      continue;
+    }
+    const PendingChange& p = *r.pending;
     for (std::size_t i = 0; i < file.indexes.size(); ++i) {
-      KeyIndex& index = *file.indexes[i];
-      if (r.entries[i] != 0)
-        PutEntry(index, KeyOf(index, r.image, &buf), r.entries[i], address, leaf);
+      const uint64_t committed = r.committed ? r.entries[i] : 0;
+      const uint64_t seen = p.deleted ? 0 : p.seen[i];
+      if (committed != 0 && committed != seen) note(i, r.image, committed, 0);
     }
-    ++h.committed_count;
-    return;
+    if (p.deleted) {
+      if (r.committed) {
+        file.store->EraseRecord(address);
+        --h.committed_count;
+      }
+      continue;
+    }
+    const uint32_t leaf =
+        file.store->WriteRecord(address, StoredRecord{p.version, p.seen, p.image});
+    for (std::size_t i = 0; i < file.indexes.size(); ++i) {
+      const uint64_t committed = r.committed ? r.entries[i] : 0;
+      if (p.seen[i] != 0 && p.seen[i] != committed) note(i, p.image, p.seen[i], leaf);
+    }
+    if (!r.committed) ++h.committed_count;
   }
-  const PendingChange& p = *r.pending;
   for (std::size_t i = 0; i < file.indexes.size(); ++i) {
     KeyIndex& index = *file.indexes[i];
-    const uint64_t committed = r.committed ? r.entries[i] : 0;
-    const uint64_t seen = p.deleted ? 0 : p.seen[i];
-    if (committed != 0 && committed != seen) {
-      EraseEntry(index, KeyOf(index, r.image, &buf), committed);
+    std::vector<EntryChange>& list = changes[i];
+    std::sort(list.begin(), list.end(), [&](const EntryChange& a, const EntryChange& b) {
+      const int c = index.Compare(reinterpret_cast<const uint8_t*>(a.key.data()),
+                                  reinterpret_cast<const uint8_t*>(b.key.data()));
+      return c != 0 ? c < 0 : a.stamp < b.stamp;
+    });
+    for (const EntryChange& e : list) {
+      const auto* key = reinterpret_cast<const uint8_t*>(e.key.data());
+      if (e.hint == 0) {
+        EraseEntry(index, key, e.stamp);
+      } else {
+        PutEntry(index, key, e.stamp, e.address, e.hint);
+      }
     }
   }
-  if (p.deleted) {
-    if (r.committed) {
-      file.store->EraseRecord(address);
-      --h.committed_count;
-    }
-    return;
-  }
-  const uint32_t leaf = file.store->WriteRecord(address, StoredRecord{p.version, p.seen, p.image});
-  for (std::size_t i = 0; i < file.indexes.size(); ++i) {
-    KeyIndex& index = *file.indexes[i];
-    const uint64_t committed = r.committed ? r.entries[i] : 0;
-    const uint64_t seen = p.seen[i];
-    if (seen != 0 && seen != committed)
-      PutEntry(index, KeyOf(index, p.image, &buf), seen, address, leaf);
-  }
-  if (!r.committed) ++h.committed_count;
 }
 
 void DropChange(FileState& file, RecordMap::iterator it) {

@@ -54,8 +54,8 @@ void WriteDirect(FileState& file, const PreparedChange& change);
 void PrepareTxn(const FileState& file, PreparedChange* change);
 RecordMap::iterator ApplyTxn(FileState& file, PreparedChange* change);
 
-// Writes the final state of a transaction's record to the pages.
-void WriteCommitted(FileState& file, const Record& record, uint32_t address);
+// Writes the final state of a transaction's records to the pages.
+void WriteCommitted(FileState& file, std::vector<RecordMap::iterator> records);
 // Lets go of a transaction's record and its in-memory entries. Cannot fail.
 void DropChange(FileState& file, RecordMap::iterator it);
 

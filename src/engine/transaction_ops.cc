@@ -69,7 +69,7 @@ int16_t CommitTransaction(EngineState& st, Client& client) {
     if (tf.touched.empty()) continue;
     FileState& file = *tf.file;
     const int16_t status = StoreWrite(file, true, [&] {
-      for (const RecordMap::iterator it : tf.touched) WriteCommitted(file, it->second, it->first);
+      WriteCommitted(file, tf.touched);
       return int16_t{0};
     });
     if (status != 0) {
