@@ -43,7 +43,8 @@ namespace {
 constexpr uint16_t kRecordLength = 100;
 constexpr uint16_t kNameLength = 30;
 constexpr int kDistinctNames = 5000;
-constexpr long kBatch = 100000;  // records per load transaction; changes per phase
+constexpr long kBatch = 100000;     // changes per phase
+constexpr long kLoadBatch = 20000;  // records per load transaction
 constexpr long kDurable = 300;   // single-insert transactions
 constexpr long kMaxLookups = 1000000;
 
