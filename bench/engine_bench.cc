@@ -45,7 +45,7 @@ constexpr uint16_t kNameLength = 30;
 constexpr int kDistinctNames = 5000;
 constexpr long kBatch = 100000;     // changes per phase
 constexpr long kLoadBatch = 20000;  // records per load transaction
-constexpr long kDurable = 300;   // single-insert transactions
+constexpr long kDurable = 300;      // single-insert transactions
 constexpr long kMaxLookups = 1000000;
 
 std::size_t CacheBytes() {
@@ -136,21 +136,21 @@ void Put16(uint8_t* p, uint16_t v) {
 }
 
 bool EngineCreate(const std::string& path) {
-  uint8_t spec[BTR_FSPEC_SIZE + 2 * BTR_KSPEC_SIZE] = {};
-  Put16(spec + BTR_FSPEC_RECORD_LENGTH, kRecordLength);
-  Put16(spec + BTR_FSPEC_PAGE_SIZE, 4096);
-  spec[BTR_FSPEC_KEY_COUNT] = 2;
-  uint8_t* k0 = spec + BTR_FSPEC_SIZE;
-  Put16(k0 + BTR_KSPEC_POSITION, 1);
-  Put16(k0 + BTR_KSPEC_LENGTH, 4);
-  Put16(k0 + BTR_KSPEC_FLAGS, BTR_KEY_EXTENDED_TYPE | BTR_KEY_MODIFIABLE);
-  k0[BTR_KSPEC_TYPE] = BTR_TYPE_INTEGER;
-  uint8_t* k1 = k0 + BTR_KSPEC_SIZE;
-  Put16(k1 + BTR_KSPEC_POSITION, 5);
-  Put16(k1 + BTR_KSPEC_LENGTH, kNameLength);
-  Put16(k1 + BTR_KSPEC_FLAGS, BTR_KEY_EXTENDED_TYPE | BTR_KEY_MODIFIABLE | BTR_KEY_DUPLICATES);
-  k1[BTR_KSPEC_TYPE] = BTR_TYPE_STRING;
-  return Check(Call(BTR_CREATE, spec, sizeof spec, path.c_str(), path.size(), BTR_CREATE_REPLACE),
+  uint8_t layout[BTR_FILEDEF_SIZE + 2 * BTR_KEYDEF_SIZE] = {};
+  Put16(layout + BTR_FILEDEF_RECORD_LENGTH, kRecordLength);
+  Put16(layout + BTR_FILEDEF_PAGE_SIZE, 4096);
+  layout[BTR_FILEDEF_KEY_COUNT] = 2;
+  uint8_t* k0 = layout + BTR_FILEDEF_SIZE;
+  Put16(k0 + BTR_KEYDEF_POSITION, 1);
+  Put16(k0 + BTR_KEYDEF_LENGTH, 4);
+  Put16(k0 + BTR_KEYDEF_FLAGS, BTR_KEY_EXTENDED_TYPE | BTR_KEY_MODIFIABLE);
+  k0[BTR_KEYDEF_TYPE] = BTR_TYPE_INTEGER;
+  uint8_t* k1 = k0 + BTR_KEYDEF_SIZE;
+  Put16(k1 + BTR_KEYDEF_POSITION, 5);
+  Put16(k1 + BTR_KEYDEF_LENGTH, kNameLength);
+  Put16(k1 + BTR_KEYDEF_FLAGS, BTR_KEY_EXTENDED_TYPE | BTR_KEY_MODIFIABLE | BTR_KEY_DUPLICATES);
+  k1[BTR_KEYDEF_TYPE] = BTR_TYPE_STRING;
+  return Check(Call(BTR_CREATE, layout, sizeof layout, path.c_str(), path.size(), BTR_CREATE_REPLACE),
                "create") &&
          Check(Call(BTR_OPEN, nullptr, 0, path.c_str(), path.size(), BTR_OPEN_NORMAL), "open");
 }

@@ -48,10 +48,10 @@ std::string ByName(const std::string& path, int32_t new_id, int16_t* status) {
 }
 
 TEST(LogConvertTest, OldLogBecomesAPagedFileWithEverythingKept) {
-  const std::string spec = TestTableBuffer();
+  const std::string buffer = TestTableBuffer();
   FileDefinition def;
   ASSERT_EQ(
-      ParseCreateBuffer(reinterpret_cast<const uint8_t*>(spec.data()), spec.size(), 0x90, &def), 0);
+      ParseCreateBuffer(reinterpret_cast<const uint8_t*>(buffer.data()), buffer.size(), 0x90, &def), 0);
   def.next_stamp = 30;
   const std::string payload = EncodeDefinition(def);
   std::string log;

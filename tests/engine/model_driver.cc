@@ -191,15 +191,15 @@ class Driver {
   }
 
   bool Setup() {
-    std::string spec = CreateBuffer(
+    std::string layout = CreateBuffer(
         len_, 4096, 0,
         {{{1, 4, BTR_KEY_MODIFIABLE, BTR_TYPE_INTEGER}},
          {{5, 8, BTR_KEY_MODIFIABLE | BTR_KEY_DUPLICATES, BTR_TYPE_STRING}},
          {{13, 4, BTR_KEY_MODIFIABLE | BTR_KEY_DUPLICATES | BTR_KEY_NULL_ALL, BTR_TYPE_INTEGER}}});
     char key[256] = {};
     std::memcpy(key, path_.data(), std::min<std::size_t>(path_.size(), 255));
-    if (!Allowed(Raw(clients_[0], BTR_CREATE, nullptr, spec.data(),
-                     static_cast<uint32_t>(spec.size()), key, 255, BTR_CREATE_REPLACE),
+    if (!Allowed(Raw(clients_[0], BTR_CREATE, nullptr, layout.data(),
+                     static_cast<uint32_t>(layout.size()), key, 255, BTR_CREATE_REPLACE),
                  {0}, "create")) {
       return false;
     }
@@ -613,20 +613,20 @@ class Driver {
       s = Raw(c, BTR_STEP_NEXT, &c.check, data, len_, nullptr, 0, 0);
     }
     Expect(n == view.size(), "physical walk found " + std::to_string(n));
-    std::vector<uint8_t> stat(BTR_FSPEC_SIZE + 3 * BTR_KSPEC_SIZE + 64);
+    std::vector<uint8_t> stat(BTR_FILEDEF_SIZE + 3 * BTR_KEYDEF_SIZE + 64);
     uint32_t len = 0;
     s = Raw(c, BTR_STAT, &c.check, stat.data(), static_cast<uint32_t>(stat.size()), key.data(), 255,
             0, &len);
     if (!Allowed(s, {0}, "stat")) return;
-    Expect(static_cast<std::size_t>(GetI32(stat.data() + BTR_FSPEC_RECORD_COUNT)) == view.size(),
-           "stat counts " + std::to_string(GetI32(stat.data() + BTR_FSPEC_RECORD_COUNT)) +
+    Expect(static_cast<std::size_t>(GetI32(stat.data() + BTR_FILEDEF_RECORD_COUNT)) == view.size(),
+           "stat counts " + std::to_string(GetI32(stat.data() + BTR_FILEDEF_RECORD_COUNT)) +
                " records, expected " + std::to_string(view.size()));
     for (int k = 0; k < kKeys; ++k) {
       std::set<std::string> values;
       for (const Entry& e : Entries(view, k)) values.insert(e.value);
-      const uint8_t* spec =
-          stat.data() + BTR_FSPEC_SIZE + BTR_KSPEC_SIZE * static_cast<std::size_t>(k);
-      Expect(static_cast<std::size_t>(GetI32(spec + BTR_KSPEC_UNIQUE_COUNT)) == values.size(),
+      const uint8_t* key_layout =
+          stat.data() + BTR_FILEDEF_SIZE + BTR_KEYDEF_SIZE * static_cast<std::size_t>(k);
+      Expect(static_cast<std::size_t>(GetI32(key_layout + BTR_KEYDEF_UNIQUE_COUNT)) == values.size(),
              "stat unique values of key " + std::to_string(k));
     }
   }
