@@ -50,10 +50,14 @@ int16_t VV_CALL BTRCALLBACK(void* request) VV_ENGINE_IMPORT("BTRCALLBACK");
  *                            default "9.50N,9.50L".
  *   VVENGINE_TRACE           a file to which one line per call is appended:
  *                            client, operation, key number, data length in
- *                            and out, status; empty: no trace. */
+ *                            and out, status; empty: no trace.
+ *   VVENGINE_CACHE_SIZE      bytes of the page cache all open files share
+ *                            ("33554432", "64M", "512K"); default 32M; at
+ *                            least 16 pages of 4096 bytes are kept. */
 #define VVENGINE_OPTION_CREATE_VERSION "VVENGINE_CREATE_VERSION"
 #define VVENGINE_OPTION_VERSION "VVENGINE_VERSION"
 #define VVENGINE_OPTION_TRACE "VVENGINE_TRACE"
+#define VVENGINE_OPTION_CACHE_SIZE "VVENGINE_CACHE_SIZE"
 
 /* Sets an option; a null or empty value restores its default. Returns 0, or
  * -1 for an unknown name or a value that does not parse (nothing changes). */

@@ -29,33 +29,44 @@ bool IsZero(const uint8_t* p, std::size_t n) {
   return std::all_of(p, p + n, [](uint8_t b) { return b == 0; });
 }
 
-// The highest value a segment holds over all entries of its key.
-int64_t Highest(const FileState& file, const KeyIndex& index, std::size_t segment) {
+int64_t ValueIn(const std::string& image, const KeySegment& seg) {
+  if (image.size() < static_cast<std::size_t>(seg.position - 1 + seg.length)) return 0;
+  return LoadSigned(reinterpret_cast<const uint8_t*>(image.data()) + seg.position - 1, seg.length);
+}
+
+// The highest value a segment holds over all entries of its key, those of
+// transactions that have not ended included.
+int64_t Highest(FileState& file, const KeyIndex& index, std::size_t segment) {
   const KeySegment& seg = index.def.segments[segment];
   if (segment == 0) {
-    // The key is ordered by this field: its last entry (first when descending) holds the most.
-    const EntryRef r = (seg.flags & BTR_KEY_DESCENDING) ? index.First() : index.Last();
-    return r.valid() ? LoadSigned(index.At(r).key(), seg.length) : 0;
+    // The key is ordered by this field: its last entry (first when
+    // descending) holds the most, in the file and in memory.
+    const bool descending = (seg.flags & BTR_KEY_DESCENDING) != 0;
+    int64_t highest = 0;
+    const BTree::Pos p = descending ? index.tree->First() : index.tree->Last();
+    if (p.valid()) highest = LoadSigned(index.tree->At(p).key, seg.length);
+    const EntryRef r = descending ? index.First() : index.Last();
+    if (r.valid()) highest = std::max(highest, LoadSigned(index.At(r).key(), seg.length));
+    return highest;
   }
   int64_t highest = 0;
+  BTree& tree = file.store->records();
+  for (BTree::Pos p = tree.First(); p.valid(); p = tree.Next(p)) {
+    uint32_t address = 0;
+    StoredRecord r;
+    file.store->RecordAt(p, &address, &r);
+    highest = std::max(highest, ValueIn(r.image, seg));
+  }
   for (const auto& [address, record] : file.records) {
-    const std::string* images[] = {&record.image,
-                                   record.pending ? &record.pending->image : nullptr};
-    for (const std::string* image : images) {
-      if (image == nullptr ||
-          image->size() < static_cast<std::size_t>(seg.position - 1 + seg.length))
-        continue;
-      highest = std::max(
-          highest, LoadSigned(reinterpret_cast<const uint8_t*>(image->data()) + seg.position - 1,
-                              seg.length));
-    }
+    highest = std::max(highest, ValueIn(record.image, seg));
+    if (record.pending) highest = std::max(highest, ValueIn(record.pending->image, seg));
   }
   return highest;
 }
 
 }  // namespace
 
-int16_t FillAutoincrement(const FileState& file, std::string* image) {
+int16_t FillAutoincrement(FileState& file, std::string* image) {
   auto* record = reinterpret_cast<uint8_t*>(image->data());
   for (const auto& index : file.indexes) {
     for (std::size_t s = 0; s < index->def.segments.size(); ++s) {

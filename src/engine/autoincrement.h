@@ -14,7 +14,7 @@ namespace vv::engine {
 
 // Fills the zero autoincrement fields of a new record image. Returns 0, or
 // 55 when the next value would not fit the field.
-int16_t FillAutoincrement(const FileState& file, std::string* image);
+int16_t FillAutoincrement(FileState& file, std::string* image);
 
 }  // namespace vv::engine
 

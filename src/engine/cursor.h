@@ -36,15 +36,18 @@ struct Cursor {
   bool has_current = false;
   uint32_t current = 0;
   uint64_t read_version = 0;  // version of the image this block read
-  // Physical currency.
+  // Physical currency, and its place in the record tree while the tree has
+  // not changed since (physical_epoch).
   bool has_physical = false;
   uint32_t physical = 0;
+  BTree::Pos physical_pos{};
+  uint64_t physical_epoch = 0;
   // Logical currency.
   int key_path = -1;  // key number, -1: none
   std::array<uint8_t, BTR_MAX_KEY_SIZE> key_value{};
   uint64_t key_stamp = 0;
   bool cache_valid = false;
-  EntryRef cached{};
+  BTree::Pos cached{};  // in the key's tree
   uint64_t cached_epoch = 0;
 
   // Explicit locks held through this block (the locks themselves are in the file).

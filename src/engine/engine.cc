@@ -4,6 +4,7 @@
 #include <new>
 
 #include "engine/ops.h"
+#include "engine/pager.h"
 #include "veverave/btrieve.h"
 
 namespace vv::engine {
@@ -167,6 +168,8 @@ int16_t Engine::Call(uint16_t op, void* pos_block, void* data, uint32_t* data_le
     status = Dispatch(call);
   } catch (const std::bad_alloc&) {
     status = BTR_STATUS_OUT_OF_MEMORY;
+  } catch (const StorageError& e) {
+    status = e.status;
   } catch (...) {
     status = BTR_STATUS_IO_ERROR;
   }
@@ -188,6 +191,7 @@ bool Engine::SetOption(const char* name, const char* value) {
   try {
     if (!vv::engine::SetOption(&st_.options, name, value)) return false;
     st_.trace.SetPath(st_.options.trace_path);
+    st_.cache.SetCapacity(st_.options.cache_bytes);
     return true;
   } catch (...) {
     return false;

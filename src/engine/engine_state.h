@@ -14,16 +14,21 @@
 #include "engine/file_state.h"
 #include "engine/file_system.h"
 #include "engine/options.h"
+#include "engine/page_cache.h"
 
 namespace vv::engine {
 
 struct EngineState {
   EngineState(Options opts, FileSystem* file_system, uint32_t check_seed)
-      : options(std::move(opts)), fs(file_system), next_check(check_seed) {}
+      : options(std::move(opts)),
+        fs(file_system),
+        cache(options.cache_bytes),
+        next_check(check_seed) {}
 
   Options options;
   CallTrace trace;
   FileSystem* fs;
+  PageCache cache;  // before files: they give their frames back to it
   ClientTable clients;
   std::map<uint32_t, std::unique_ptr<Cursor>> cursors;      // by id
   std::map<std::string, std::unique_ptr<FileState>> files;  // by registry key

@@ -23,12 +23,12 @@ constexpr int kSegmentSanityLimit = 4 * kMaxKeys;
 
 KeySegment ParseSegment(const uint8_t* p) {
   KeySegment s;
-  s.position = LoadU16(p + BTR_KSPEC_POSITION);
-  s.length = LoadU16(p + BTR_KSPEC_LENGTH);
-  s.flags = LoadU16(p + BTR_KSPEC_FLAGS);
-  s.type = (s.flags & BTR_KEY_EXTENDED_TYPE) ? p[BTR_KSPEC_TYPE] : uint8_t{BTR_TYPE_STRING};
-  s.null_value = p[BTR_KSPEC_NULL_VALUE];
-  s.acs_number = p[BTR_KSPEC_ACS_NUMBER];
+  s.position = LoadU16(p + BTR_KEYDEF_POSITION);
+  s.length = LoadU16(p + BTR_KEYDEF_LENGTH);
+  s.flags = LoadU16(p + BTR_KEYDEF_FLAGS);
+  s.type = (s.flags & BTR_KEY_EXTENDED_TYPE) ? p[BTR_KEYDEF_TYPE] : uint8_t{BTR_TYPE_STRING};
+  s.null_value = p[BTR_KEYDEF_NULL_VALUE];
+  s.acs_number = p[BTR_KEYDEF_ACS_NUMBER];
   return s;
 }
 
@@ -37,11 +37,11 @@ KeySegment ParseSegment(const uint8_t* p) {
 bool ParseKey(const uint8_t* data, std::size_t len, std::size_t* pos, KeyDef* key,
               uint8_t* key_number_byte) {
   for (;;) {
-    if (len - *pos < BTR_KSPEC_SIZE || key->segments.size() >= kSegmentSanityLimit) return false;
+    if (len - *pos < BTR_KEYDEF_SIZE || key->segments.size() >= kSegmentSanityLimit) return false;
     const uint8_t* p = data + *pos;
-    if (key->segments.empty()) *key_number_byte = p[BTR_KSPEC_KEY_NUMBER];
+    if (key->segments.empty()) *key_number_byte = p[BTR_KEYDEF_KEY_NUMBER];
     key->segments.push_back(ParseSegment(p));
-    *pos += BTR_KSPEC_SIZE;
+    *pos += BTR_KEYDEF_SIZE;
     if (!(key->segments.back().flags & BTR_KEY_SEGMENTED)) return true;
   }
 }
@@ -93,17 +93,17 @@ int16_t ValidateKeys(const FileAttributes& attrs, const std::vector<DefinedKey>&
 
 int16_t ParseCreateBuffer(const uint8_t* data, std::size_t len, uint8_t version,
                           FileDefinition* out) {
-  if (data == nullptr || len < BTR_FSPEC_SIZE) return BTR_STATUS_DATA_BUFFER_TOO_SHORT;
+  if (data == nullptr || len < BTR_FILEDEF_SIZE) return BTR_STATUS_DATA_BUFFER_TOO_SHORT;
   FileDefinition def;
-  def.attrs.record_length = LoadU16(data + BTR_FSPEC_RECORD_LENGTH);
-  def.attrs.page_size = LoadU16(data + BTR_FSPEC_PAGE_SIZE);
-  def.attrs.flags = LoadU16(data + BTR_FSPEC_FILE_FLAGS);
+  def.attrs.record_length = LoadU16(data + BTR_FILEDEF_RECORD_LENGTH);
+  def.attrs.page_size = LoadU16(data + BTR_FILEDEF_PAGE_SIZE);
+  def.attrs.flags = LoadU16(data + BTR_FILEDEF_FILE_FLAGS);
   def.attrs.version = version;
-  const unsigned key_count = data[BTR_FSPEC_KEY_COUNT];
+  const unsigned key_count = data[BTR_FILEDEF_KEY_COUNT];
   if (!ValidPageSize(def.attrs.page_size)) return BTR_STATUS_INVALID_PAGE_SIZE;
   if (key_count > static_cast<unsigned>(kMaxKeys)) return BTR_STATUS_INVALID_KEY_COUNT;
 
-  std::size_t pos = BTR_FSPEC_SIZE;
+  std::size_t pos = BTR_FILEDEF_SIZE;
   std::vector<uint8_t> number_bytes;
   for (unsigned i = 0; i < key_count; ++i) {
     DefinedKey k;
@@ -164,25 +164,25 @@ std::size_t WriteStat(const FileAttributes& attrs, uint32_t record_count,
                       const std::vector<const KeyDef*>& keys,
                       const std::vector<uint32_t>& unique_counts, const std::vector<Acs>& acs,
                       uint8_t* out, std::size_t cap) {
-  std::string s(BTR_FSPEC_SIZE, '\0');
+  std::string s(BTR_FILEDEF_SIZE, '\0');
   auto* f = reinterpret_cast<uint8_t*>(s.data());
-  StoreU16(f + BTR_FSPEC_RECORD_LENGTH, attrs.record_length);
-  StoreU16(f + BTR_FSPEC_PAGE_SIZE, attrs.page_size);
-  f[BTR_FSPEC_KEY_COUNT] = static_cast<uint8_t>(keys.size());
-  f[BTR_FSPEC_FILE_VERSION] = attrs.version;
-  StoreU32(f + BTR_FSPEC_RECORD_COUNT, record_count);
-  StoreU16(f + BTR_FSPEC_FILE_FLAGS, attrs.flags);
+  StoreU16(f + BTR_FILEDEF_RECORD_LENGTH, attrs.record_length);
+  StoreU16(f + BTR_FILEDEF_PAGE_SIZE, attrs.page_size);
+  f[BTR_FILEDEF_KEY_COUNT] = static_cast<uint8_t>(keys.size());
+  f[BTR_FILEDEF_FILE_VERSION] = attrs.version;
+  StoreU32(f + BTR_FILEDEF_RECORD_COUNT, record_count);
+  StoreU16(f + BTR_FILEDEF_FILE_FLAGS, attrs.flags);
   for (std::size_t k = 0; k < keys.size(); ++k) {
     for (const KeySegment& seg : keys[k]->segments) {
-      uint8_t b[BTR_KSPEC_SIZE] = {};
-      StoreU16(b + BTR_KSPEC_POSITION, seg.position);
-      StoreU16(b + BTR_KSPEC_LENGTH, seg.length);
-      StoreU16(b + BTR_KSPEC_FLAGS, seg.flags);
-      StoreU32(b + BTR_KSPEC_UNIQUE_COUNT, unique_counts[k]);
-      b[BTR_KSPEC_TYPE] = (seg.flags & BTR_KEY_EXTENDED_TYPE) ? seg.type : 0;
-      b[BTR_KSPEC_NULL_VALUE] = seg.null_value;
-      b[BTR_KSPEC_KEY_NUMBER] = static_cast<uint8_t>(keys[k]->number);
-      b[BTR_KSPEC_ACS_NUMBER] = seg.acs_number;
+      uint8_t b[BTR_KEYDEF_SIZE] = {};
+      StoreU16(b + BTR_KEYDEF_POSITION, seg.position);
+      StoreU16(b + BTR_KEYDEF_LENGTH, seg.length);
+      StoreU16(b + BTR_KEYDEF_FLAGS, seg.flags);
+      StoreU32(b + BTR_KEYDEF_UNIQUE_COUNT, unique_counts[k]);
+      b[BTR_KEYDEF_TYPE] = (seg.flags & BTR_KEY_EXTENDED_TYPE) ? seg.type : 0;
+      b[BTR_KEYDEF_NULL_VALUE] = seg.null_value;
+      b[BTR_KEYDEF_KEY_NUMBER] = static_cast<uint8_t>(keys[k]->number);
+      b[BTR_KEYDEF_ACS_NUMBER] = seg.acs_number;
       PutBytes(&s, b, sizeof b);
     }
   }

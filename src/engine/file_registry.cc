@@ -2,10 +2,6 @@
 
 #include <cctype>
 
-#include "engine/compaction.h"
-#include "engine/file_log.h"
-#include "engine/log_replay.h"
-
 namespace vv::engine {
 
 std::string CanonicalPath(const std::string& path) {
@@ -35,7 +31,9 @@ int16_t AcquireFile(EngineState& st, const std::string& native_path, FileState**
   }
   std::string key = RegistryKey(native_path);
   std::unique_ptr<FileState> state;
-  if (const int16_t status = LoadFile(st.fs, native_path, &state); status != 0) return status;
+  if (const int16_t status = LoadFile(st.fs, &st.cache, native_path, &state); status != 0) {
+    return status;
+  }
   state->registry_key = key;
   FileState* raw = state.get();
   st.files.emplace(std::move(key), std::move(state));
@@ -45,8 +43,7 @@ int16_t AcquireFile(EngineState& st, const std::string& native_path, FileState**
 
 void ReleaseIfUnused(EngineState& st, FileState* file) {
   if (file == nullptr || file->cursor_count > 0 || file->transaction_refs > 0) return;
-  MaybeCompact(st.fs, *file);
-  MarkClean(*file);
+  file->store->pager().CloseClean();
   st.files.erase(file->registry_key);
 }
 

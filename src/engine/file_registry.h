@@ -24,7 +24,7 @@ FileState* FindOpenFile(EngineState& st, const std::string& native_path);
 int16_t AcquireFile(EngineState& st, const std::string& native_path, FileState** out);
 
 // Lets go of a file that no position block or transaction refers to:
-// compacts it when worthwhile, marks it clean and closes it.
+// copies its log into it, removes the log and closes it.
 void ReleaseIfUnused(EngineState& st, FileState* file);
 
 }  // namespace vv::engine

@@ -1,7 +1,13 @@
-// The in-memory state of one open engine file, shared by every position
-// block that has it open: its definition, records, keys, locks and log.
-// The file registry owns it; it lives while a position block or a
-// transaction refers to it.
+// The state of one open engine file, shared by every position block that
+// has it open: its definition, its pages (store), the keys (each with its
+// tree of committed entries and its in-memory entries of transactions), the
+// records transactions have touched, and the locks. The file registry owns
+// it; it lives while a position block or a transaction refers to it.
+//
+// The committed state lives in the file's pages and is read through the page
+// cache. What a transaction changed stays in memory until End Transaction:
+// the record with its committed image and its pending change (records), and
+// the key entries it added or removed (each key's in-memory tree).
 #ifndef VEVERAVE_ENGINE_FILE_STATE_H_
 #define VEVERAVE_ENGINE_FILE_STATE_H_
 
@@ -12,8 +18,9 @@
 #include <vector>
 
 #include "engine/file_definition.h"
+#include "engine/file_store.h"
+#include "engine/file_system.h"
 #include "engine/key_index.h"
-#include "engine/log_format.h"
 #include "engine/record_store.h"
 #include "platform/platform.h"
 
@@ -36,31 +43,17 @@ struct RecordLock {
 struct FileState {
   std::string registry_key;  // the canonical path the registry knows it by
   std::string native_path;   // absolute path of the file, used for all later I/O
-  std::unique_ptr<platform::File> file;
-  bool writable = true;   // false when the OS file could only be opened for reading
-  bool poisoned = false;  // a failed write left the log in doubt: everything answers 2
+  std::unique_ptr<FileStore> store;
+  bool writable = true;  // false when the OS file could only be opened for reading
 
   FileAttributes attrs;
   std::vector<Acs> acs;
   std::vector<std::unique_ptr<KeyIndex>> indexes;  // ascending key number
   uint32_t next_index_id = 1;
 
-  RecordMap records;
-  uint64_t records_epoch = 0;  // raised by every record erase
-  uint32_t committed_count = 0;
+  RecordMap records;             // records with a change of a transaction that has not ended
   uint32_t pending_records = 0;  // records with a pending change of any transaction
-  uint32_t next_address = 1;
-  uint64_t next_stamp = 1;
-  uint64_t next_version = 1;
-
-  // Log.
-  uint64_t log_size = 0;     // where the next record goes
-  uint64_t opened_size = 0;  // the log size found at the open
-  uint64_t live_bytes = 0;   // what a compacted copy would take, roughly
-  HeaderSlot header;         // the slot in force: its durable length, once synced
-  int header_slot = 0;
-  bool mark_synced = true;             // the slot in force reached stable storage
-  uint64_t compaction_retry_size = 0;  // after a failed compaction: try again beyond this
+  std::string read_buffer;       // the image a read returns, kept for the next one
 
   // Sharing.
   int cursor_count = 0;                    // open position blocks
@@ -78,33 +71,68 @@ struct FileState {
     return -1;
   }
   bool variable_length() const;
-  // The definition as the log stores it (allocates).
+  bool poisoned() const { return store->pager().poisoned(); }
+  StoreHeader& header() { return store->header(); }
+  const StoreHeader& header() const { return store->header(); }
+  // The definition as the file stores it (allocates).
   FileDefinition Definition() const;
 };
 
-// Bytes a record takes in a compacted file.
-uint64_t LiveBytesOf(std::size_t image_size, std::size_t index_count);
+// Opens the file at native_path: locks it against other processes, replays
+// its log, reads its header and definition (nothing proportional to its
+// size). A file in the earlier log format is converted first. Returns 0 and
+// the state, or 12 (no such file), 30 (not an engine file), 2 (damaged or
+// unreadable), 46 (no access) or 85 (another process has it open).
+int16_t LoadFile(FileSystem* fs, PageCache* cache, const std::string& native_path,
+                 std::unique_ptr<FileState>* out);
 
-// Builds the state of a file from a definition (no records yet).
-std::unique_ptr<FileState> NewFileState(FileDefinition def);
+// A write of the file's pages, committed to its log or taken back. Run runs
+// change inside one: 0 after the commit (synced when sync), or the status of
+// the failure (2, 18, 101) with everything as it was.
+template <typename Change>
+int16_t StoreWrite(FileState& file, bool sync, Change&& change);
+void BeginStoreWrite(FileState& file);
+void CommitStoreWrite(FileState& file, bool sync);
+void AbortStoreWrite(FileState& file);
 
-// A new index built over the committed records, with everything installing
-// it needs allocated ahead.
-struct PreparedIndex {
-  std::unique_ptr<KeyIndex> index;
-  std::size_t position = 0;  // its place in FileState::indexes
-  // The new per-index entry list of every record, in address order.
-  std::vector<std::vector<uint64_t>> record_entries;
-};
-// Builds the index of a new key; equal keys are stamped in address order.
-// Returns 0, or 5 when a unique key would get duplicates. The file must have
-// no pending changes. Changes nothing in the file.
-int16_t PrepareIndex(FileState& file, uint32_t id, KeyDef def, PreparedIndex* out);
-// Adds a prepared index; cannot fail.
-void InstallIndex(FileState& file, PreparedIndex* prepared);
-// Removes the index at a position; cannot fail. The file must have no
-// pending changes.
-void DropIndex(FileState& file, std::size_t position);
+// Committed key entries of one record on one key: added or removed in the
+// key's tree, with the key's count of distinct values kept.
+void PutEntry(KeyIndex& index, const uint8_t* key, uint64_t stamp, uint32_t address, uint32_t hint);
+void EraseEntry(KeyIndex& index, const uint8_t* key, uint64_t stamp);
+
+// Adds a key to a file without pending changes, inside a store write: its
+// tree is built over the committed records (equal keys stamped in address
+// order from the next stamp on) and every record's stamps are extended.
+// Returns 0 or 5 (a unique key would get duplicates); the index is ready
+// to install at *position once the write commits.
+int16_t BuildIndex(FileState& file, KeyIndex& index, std::size_t* position);
+// Removes the key at a position inside a store write (its tree freed and
+// every record's stamps shortened); the caller erases it from indexes once
+// the write commits.
+void DestroyIndex(FileState& file, std::size_t position);
+
+template <typename Change>
+int16_t StoreWrite(FileState& file, bool sync, Change&& change) {
+  try {
+    BeginStoreWrite(file);
+  } catch (const StorageError& e) {
+    return e.status;
+  }
+  try {
+    if (const int16_t s = change(); s != 0) {
+      AbortStoreWrite(file);
+      return s;
+    }
+    CommitStoreWrite(file, sync);
+    return 0;
+  } catch (const StorageError& e) {
+    AbortStoreWrite(file);
+    return e.status;
+  } catch (...) {
+    AbortStoreWrite(file);
+    throw;
+  }
+}
 
 }  // namespace vv::engine
 

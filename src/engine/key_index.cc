@@ -72,6 +72,34 @@ KeyIndex::KeyIndex(uint32_t index_id, KeyDef key_def, const std::vector<Acs>* ac
 // The pools hold every node.
 KeyIndex::~KeyIndex() = default;
 
+namespace {
+
+int CompareTreeKeys(const void* context, const uint8_t* a, const uint8_t* b) {
+  const auto* index = static_cast<const KeyIndex*>(context);
+  if (const int c = index->Compare(a, b); c != 0) return c;
+  const uint64_t x = index->TreeStamp(a);
+  const uint64_t y = index->TreeStamp(b);
+  return x < y ? -1 : x > y ? 1 : 0;
+}
+
+}  // namespace
+
+void KeyIndex::AttachTree(Pager* pager, PageSpace* space) {
+  tree = std::make_unique<BTree>(pager, space, &root, key_length + 8, CompareTreeKeys, this,
+                                 kKeyTreeTag);
+}
+
+void KeyIndex::TreeKey(const uint8_t* key, uint64_t stamp, uint8_t* out) const {
+  std::memcpy(out, key, key_length);
+  std::memcpy(out + key_length, &stamp, 8);
+}
+
+uint64_t KeyIndex::TreeStamp(const uint8_t* tree_key) const {
+  uint64_t stamp;
+  std::memcpy(&stamp, tree_key + key_length, 8);
+  return stamp;
+}
+
 EntrySlot& KeyIndex::At(EntryRef ref) const {
   return *reinterpret_cast<EntrySlot*>(Slots(ref.leaf) +
                                        static_cast<std::size_t>(ref.slot) * slot_size_);
@@ -179,11 +207,17 @@ EntryRef KeyIndex::Prev(EntryRef ref) const {
   return prev != nullptr ? EntryRef{prev, prev->count - 1} : EntryRef{};
 }
 
-void KeyIndex::ReserveInsert() {
-  while (spare_leaves_.size() < 1) {
+void KeyIndex::ReserveInsert(int count) {
+  // Each insert may add a leaf and split every level above it (and a new
+  // root); the tree may have grown by one level with each.
+  const auto leaves = static_cast<std::size_t>(count);
+  const auto inners = static_cast<std::size_t>(count * (height_ + count));
+  if (spare_leaves_.capacity() < leaves) spare_leaves_.reserve(leaves);
+  if (spare_inners_.capacity() < inners) spare_inners_.reserve(inners);
+  while (spare_leaves_.size() < leaves) {
     spare_leaves_.push_back(leaf_pool_.Allocate());  // capacity reserved: cannot throw
   }
-  while (spare_inners_.size() < static_cast<std::size_t>(height_ + 1)) {
+  while (spare_inners_.size() < inners) {
     spare_inners_.push_back(inner_pool_.Allocate());
   }
 }
@@ -400,110 +434,6 @@ void KeyIndex::Erase(const uint8_t* key, uint64_t stamp) {
     return;
   }
   RemoveChild(&path, height_ - 1);
-}
-
-void KeyIndex::EndTransaction(uint32_t txn, bool commit) {
-  if (root_ == nullptr) return;
-  LeafNode* leaf = First().leaf;
-  while (leaf != nullptr) {
-    LeafNode* const next = leaf->next;  // the leaf itself may go below
-    uint8_t* const slots = Slots(leaf);
-    int going = 0;
-    for (int i = 0; i < leaf->count; ++i) {
-      auto* s = reinterpret_cast<EntrySlot*>(slots + static_cast<std::size_t>(i) * slot_size_);
-      uint32_t& kept_mark = commit ? s->added_by : s->removed_by;
-      const uint32_t going_mark = commit ? s->removed_by : s->added_by;
-      if (kept_mark == txn) kept_mark = 0;
-      if (going_mark == txn) ++going;
-    }
-    if (going == leaf->count) {
-      // The leaf empties: the ordinary erase also takes it out of the tree
-      // (with its last entry, so the leaf is not looked at after that).
-      for (int left = leaf->count; left > 0; --left) {
-        const EntrySlot& s = At({leaf, left - 1});
-        std::array<uint8_t, kMaxSeparator> key;
-        std::memcpy(key.data(), s.key(), key_length);
-        Erase(key.data(), s.stamp);
-      }
-    } else if (going > 0) {
-      int kept = 0;
-      for (int i = 0; i < leaf->count; ++i) {
-        uint8_t* slot = slots + static_cast<std::size_t>(i) * slot_size_;
-        const auto* s = reinterpret_cast<const EntrySlot*>(slot);
-        if ((commit ? s->removed_by : s->added_by) == txn) continue;
-        if (kept != i) {
-          std::memcpy(slots + static_cast<std::size_t>(kept) * slot_size_, slot, slot_size_);
-        }
-        ++kept;
-      }
-      leaf->count = kept;
-      size_ -= static_cast<std::size_t>(going);
-      ++epoch_;
-    }
-    leaf = next;
-  }
-}
-
-EntryRef SkipForward(const KeyIndex& index, EntryRef ref, uint32_t txn) {
-  while (ref.valid() && !Visible(index.At(ref), txn)) ref = index.Next(ref);
-  return ref;
-}
-
-EntryRef SkipBackward(const KeyIndex& index, EntryRef ref, uint32_t txn) {
-  EntryRef r = ref.valid() ? index.Prev(ref) : index.Last();
-  while (r.valid() && !Visible(index.At(r), txn)) r = index.Prev(r);
-  return r;
-}
-
-EntryRef SeekEntry(const KeyIndex& index, Seek how, const uint8_t* key, uint32_t txn) {
-  switch (how) {
-    case Seek::kEqual: {
-      const EntryRef r = SkipForward(index, index.LowerBound(key, kStampBeforeAll), txn);
-      return r.valid() && index.Compare(index.At(r).key(), key) == 0 ? r : EntryRef{};
-    }
-    case Seek::kGreater:
-      return SkipForward(index, index.LowerBound(key, kStampAfterAll), txn);
-    case Seek::kGreaterOrEqual:
-      return SkipForward(index, index.LowerBound(key, kStampBeforeAll), txn);
-    case Seek::kLess:
-      return SkipBackward(index, index.LowerBound(key, kStampBeforeAll), txn);
-    case Seek::kLessOrEqual:
-      return SkipBackward(index, index.LowerBound(key, kStampAfterAll), txn);
-    case Seek::kFirst:
-      return SkipForward(index, index.First(), txn);
-    case Seek::kLast:
-      return SkipBackward(index, EntryRef{}, txn);
-  }
-  return {};
-}
-
-UniqueCheck CheckUnique(const KeyIndex& index, const uint8_t* key, uint32_t txn,
-                        uint32_t ignore_address) {
-  // A key above every other one (ascending keys) needs no search.
-  if (index.AfterLast(key, kStampBeforeAll)) return UniqueCheck::kFree;
-  UniqueCheck result = UniqueCheck::kFree;
-  for (EntryRef r = index.LowerBound(key, kStampBeforeAll);
-       r.valid() && index.Compare(index.At(r).key(), key) == 0; r = index.Next(r)) {
-    const EntrySlot& e = index.At(r);
-    if (e.address == ignore_address) continue;
-    if (Visible(e, txn)) return UniqueCheck::kDuplicate;
-    // Not seen: either another transaction's uncommitted entry (which would
-    // collide once it commits) or one this transaction removed.
-    if (e.added_by != 0) result = UniqueCheck::kLocked;
-  }
-  return result;
-}
-
-uint32_t CountDistinct(const KeyIndex& index, uint32_t txn) {
-  uint32_t count = 0;
-  const uint8_t* last = nullptr;
-  for (EntryRef r = index.First(); r.valid(); r = index.Next(r)) {
-    const EntrySlot& e = index.At(r);
-    if (!Visible(e, txn)) continue;
-    if (last == nullptr || index.Compare(last, e.key()) != 0) ++count;
-    last = e.key();
-  }
-  return count;
 }
 
 }  // namespace vv::engine

@@ -10,6 +10,13 @@
 // a transaction removed carries it in removed_by. Each client's walks skip
 // what it may not see (Visible).
 //
+// That tree holds only what transactions have not committed yet: the
+// committed entries of a key live in its tree of the file's pages (tree,
+// keyed by the key bytes followed by the stamp, with the record's address as
+// value), and the in-memory tree holds the entries transactions added and a
+// copy of each committed entry a transaction removed, marked so (key_view.h
+// merges the two).
+//
 // A position (EntryRef) stays valid until the next insert or erase in the
 // index; epoch() tells when that happened. Records name their entries by
 // stamp (the key bytes come from their image).
@@ -18,8 +25,10 @@
 
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <vector>
 
+#include "engine/btree.h"
 #include "engine/key_def.h"
 #include "engine/key_order.h"
 #include "engine/node_pool.h"
@@ -90,22 +99,26 @@ class KeyIndex {
   EntryRef Next(EntryRef ref) const;
   EntryRef Prev(EntryRef ref) const;
 
-  // Makes sure the next Insert needs no memory (may throw std::bad_alloc).
-  void ReserveInsert();
+  // Makes sure the next count Inserts need no memory (may throw
+  // std::bad_alloc).
+  void ReserveInsert(int count = 1);
   // Adds an entry; cannot fail after ReserveInsert. (key, stamp) must be new.
   void Insert(const uint8_t* key, uint64_t stamp, uint32_t address, Record* record,
               uint32_t added_by);
   // Removes the entry (key, stamp) if present; cannot fail.
   void Erase(const uint8_t* key, uint64_t stamp);
-  // Ends transaction txn's changes of the index in one pass over all
-  // entries, which beats finding them one by one once the transaction
-  // touched more than a small part of them. Commit: the entries it added
-  // become committed ones and those it removed go; rollback: the reverse.
-  // Cannot fail.
-  void EndTransaction(uint32_t txn, bool commit);
-
   std::size_t size() const { return size_; }
   uint64_t epoch() const { return epoch_; }
+
+  // The committed entries in the file's pages.
+  uint32_t root = 0;
+  uint32_t distinct = 0;  // committed entries with different key values
+  std::unique_ptr<BTree> tree;
+  void AttachTree(Pager* pager, PageSpace* space);
+  // A key of the tree: the key bytes and the stamp.
+  void TreeKey(const uint8_t* key, uint64_t stamp, uint8_t* out) const;
+  // The stamp and address of a tree entry.
+  uint64_t TreeStamp(const uint8_t* tree_key) const;
 
  private:
   struct Path;
@@ -134,25 +147,11 @@ class KeyIndex {
   std::vector<void*> spare_inners_;
 };
 
+// How a Get operation searches a key (key_view.h).
 enum class Seek { kEqual, kGreater, kGreaterOrEqual, kLess, kLessOrEqual, kFirst, kLast };
 
-// First entry at or after ref that txn sees; invalid when none.
-EntryRef SkipForward(const KeyIndex& index, EntryRef ref, uint32_t txn);
-// The entry before ref (before the end when ref is invalid) that txn sees.
-EntryRef SkipBackward(const KeyIndex& index, EntryRef ref, uint32_t txn);
-// The entry a Get operation lands on; invalid when none qualifies. Equal
-// finds the oldest of equal keys.
-EntryRef SeekEntry(const KeyIndex& index, Seek how, const uint8_t* key, uint32_t txn);
-
+// Whether a key value may join a unique key (key_view.h).
 enum class UniqueCheck { kFree, kDuplicate, kLocked };
-// Whether key may be added to a unique index by txn: kDuplicate when txn
-// sees an equal entry (other than one of ignore_address), kLocked when only
-// another transaction's uncommitted entry is equal.
-UniqueCheck CheckUnique(const KeyIndex& index, const uint8_t* key, uint32_t txn,
-                        uint32_t ignore_address);
-
-// Number of different key values txn sees.
-uint32_t CountDistinct(const KeyIndex& index, uint32_t txn);
 
 }  // namespace vv::engine
 

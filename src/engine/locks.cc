@@ -40,7 +40,7 @@ bool EraseLock(FileState& file, uint32_t address, uint32_t cursor, LockKind kind
 
 int16_t CheckFileAccess(EngineState& st, Cursor& cursor, Access access) {
   FileState& file = *cursor.file;
-  if (file.poisoned) return BTR_STATUS_IO_ERROR;
+  if (file.poisoned()) return BTR_STATUS_IO_ERROR;
   Client* me = cursor.client;
   Transaction* txn = me->txn.get();
   if (txn != nullptr && txn->exclusive) {
@@ -61,9 +61,11 @@ int16_t CheckFileAccess(EngineState& st, Cursor& cursor, Access access) {
   return 0;
 }
 
-int16_t CheckRecordFree(const FileState& file, const Record& record, uint32_t address,
+int16_t CheckRecordFree(const FileState& file, const Record* record, uint32_t address,
                         const Client* client) {
-  if (PendingByOther(record, client->txn_id())) return BTR_STATUS_RECORD_LOCKED;
+  if (record != nullptr && PendingByOther(*record, client->txn_id())) {
+    return BTR_STATUS_RECORD_LOCKED;
+  }
   const auto range = file.locks.equal_range(address);
   for (auto it = range.first; it != range.second; ++it) {
     if (it->second.client != client) return BTR_STATUS_RECORD_LOCKED;
@@ -71,7 +73,7 @@ int16_t CheckRecordFree(const FileState& file, const Record& record, uint32_t ad
   return 0;
 }
 
-int16_t LockForRead(Cursor& cursor, uint32_t address, const Record& record, int bias) {
+int16_t LockForRead(Cursor& cursor, uint32_t address, const Record* record, int bias) {
   if (bias == 0) return 0;
   FileState& file = *cursor.file;
   Client* me = cursor.client;

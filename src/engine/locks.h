@@ -28,14 +28,15 @@ enum class Access { kRead, kLockingRead, kWrite };
 int16_t CheckFileAccess(EngineState& st, Cursor& cursor, Access access);
 
 // 84 when another client holds a lock on the record or has an uncommitted
-// change of it; else 0.
-int16_t CheckRecordFree(const FileState& file, const Record& record, uint32_t address,
+// change of it (record: the record as transactions hold it in memory,
+// nullptr when none touched it); else 0.
+int16_t CheckRecordFree(const FileState& file, const Record* record, uint32_t address,
                         const Client* client);
 
 // Takes the lock a read with this bias asks for (0: none). Returns 0, 84 or
 // 93 (a single-lock read on a block holding multiple locks, or the reverse).
 // May throw std::bad_alloc before changing anything.
-int16_t LockForRead(Cursor& cursor, uint32_t address, const Record& record, int bias);
+int16_t LockForRead(Cursor& cursor, uint32_t address, const Record* record, int bias);
 
 // Releases the block's single lock when it is on address.
 void ReleaseSingleLock(FileState& file, Cursor& cursor, uint32_t address);

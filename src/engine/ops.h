@@ -10,6 +10,7 @@
 #include <string>
 
 #include "engine/engine_state.h"
+#include "engine/key_view.h"
 
 namespace vv::engine {
 
@@ -69,7 +70,7 @@ int ReadBias(const Call& call, const Client& client);
 // current record). The logical currency is the caller's.
 void SetCurrent(Cursor& cursor, uint32_t address, uint64_t version);
 // Sets the logical currency to an entry of an index.
-void SetLogical(Cursor& cursor, const KeyIndex& index, EntryRef entry);
+void SetLogical(Cursor& cursor, const KeyIndex& index, const ViewEntry& entry);
 // Sets the logical currency to a key value and stamp that has no entry (a
 // record left out of the key); Get Next and Previous go on from there.
 void SetLogicalValue(Cursor& cursor, const KeyIndex& index, const uint8_t* key, uint64_t stamp);

@@ -72,16 +72,16 @@ void SetCurrent(Cursor& cursor, uint32_t address, uint64_t version) {
   cursor.read_version = version;
   cursor.has_physical = true;
   cursor.physical = address;
+  cursor.physical_pos = BTree::Pos{};
 }
 
-void SetLogical(Cursor& cursor, const KeyIndex& index, EntryRef entry) {
-  const EntrySlot& e = index.At(entry);
+void SetLogical(Cursor& cursor, const KeyIndex& index, const ViewEntry& entry) {
   cursor.key_path = index.def.number;
-  std::memcpy(cursor.key_value.data(), e.key(), index.key_length);
-  cursor.key_stamp = e.stamp;
-  cursor.cached = entry;
-  cursor.cached_epoch = index.epoch();
-  cursor.cache_valid = true;
+  std::memcpy(cursor.key_value.data(), entry.key.data(), index.key_length);
+  cursor.key_stamp = entry.stamp;
+  cursor.cached = entry.pos;
+  cursor.cached_epoch = index.tree->epoch();
+  cursor.cache_valid = entry.in_tree;
 }
 
 void SetLogicalValue(Cursor& cursor, const KeyIndex& index, const uint8_t* key, uint64_t stamp) {

@@ -3,8 +3,7 @@
 // write it to the log as a new definition record.
 #include <algorithm>
 
-#include "engine/compaction.h"
-#include "engine/file_log.h"
+#include "engine/key_view.h"
 #include "engine/locks.h"
 #include "engine/ops.h"
 #include "veverave/btrieve.h"
@@ -13,11 +12,11 @@ namespace vv::engine {
 
 namespace {
 
-int16_t LogDefinition(FileState& file, const FileDefinition& def) {
-  const std::string payload = EncodeDefinition(def);
-  std::string record;
-  AppendFrame(&record, RecordKind::kDefinition, payload.data(), payload.size());
-  return AppendLog(file, record);
+int16_t WriteDefinition(FileState& file, const FileDefinition& def) {
+  return StoreWrite(file, false, [&] {
+    file.store->WriteDefinition(def);
+    return int16_t{0};
+  });
 }
 
 // Checks shared by the definition changes: no transaction of the caller,
@@ -58,21 +57,23 @@ int16_t OpStat(EngineState& st, Call& call) {
   Cursor* cursor = ResolveCursor(st, call);
   if (cursor == nullptr) return BTR_STATUS_FILE_NOT_OPEN;
   const FileState& file = *cursor->file;
-  if (file.poisoned) return BTR_STATUS_IO_ERROR;
+  if (file.poisoned()) return BTR_STATUS_IO_ERROR;
   const Client& me = *call.client;
   const uint32_t txn = me.txn_id();
-  int64_t count = file.committed_count;
+  int64_t count = file.header().committed_count;
+  bool own_changes = false;
   if (me.txn) {
-    if (const TxnFile* tf = me.txn->Find(&file)) count += tf->count_delta;
+    if (const TxnFile* tf = me.txn->Find(&file)) {
+      count += tf->count_delta;
+      own_changes = !tf->touched.empty();
+    }
   }
   std::vector<const KeyDef*> keys;
   std::vector<uint32_t> unique_counts;
   for (const auto& index : file.indexes) {
     keys.push_back(&index->def);
-    // Without uncommitted entries every entry of a unique key is a value of its own.
-    const bool plain = !index->def.duplicates() && file.pending_records == 0;
-    unique_counts.push_back(plain ? static_cast<uint32_t>(index->size())
-                                  : CountDistinct(*index, txn));
+    // The committed count, unless the client's own changes are to be seen.
+    unique_counts.push_back(own_changes ? CountDistinctView(*index, txn) : index->distinct);
   }
   const uint32_t cap = call.data == nullptr ? 0 : call.data_cap;
   const std::size_t size = WriteStat(file.attrs, static_cast<uint32_t>(std::max<int64_t>(count, 0)),
@@ -102,11 +103,10 @@ int16_t OpSetOwner(EngineState& st, Call& call) {
   FileDefinition def = file.Definition();
   def.attrs.owner = name;
   def.attrs.owner_mode = static_cast<uint8_t>(mode);
-  if (const int16_t s = LogDefinition(file, def); s != 0) return s;
+  if (const int16_t s = WriteDefinition(file, def); s != 0) return s;
   file.attrs.owner.swap(def.attrs.owner);
   file.attrs.owner_mode = static_cast<uint8_t>(mode);
   cursor->owner_ok = true;
-  MaybeCompact(st.fs, file);
   return 0;
 }
 
@@ -119,10 +119,9 @@ int16_t OpClearOwner(EngineState& st, Call& call) {
   FileDefinition def = file.Definition();
   def.attrs.owner.clear();
   def.attrs.owner_mode = 0;
-  if (const int16_t s = LogDefinition(file, def); s != 0) return s;
+  if (const int16_t s = WriteDefinition(file, def); s != 0) return s;
   file.attrs.owner.clear();
   file.attrs.owner_mode = 0;
-  MaybeCompact(st.fs, file);
   return 0;
 }
 
@@ -162,29 +161,43 @@ int16_t OpCreateIndex(EngineState& st, Call& call) {
   if (const int16_t s = ValidateKeys(def.attrs, def.keys, def.acs); s != 0) return s;
 
   // The new sequence must be in place while the index is built; it goes
-  // again if the build or the log write fails.
+  // again if the build or the write fails.
   const std::size_t old_acs = file.acs.size();
   file.acs.reserve(acs.size());
   file.acs.assign(acs.begin(), acs.end());
-  PreparedIndex prepared;
+  file.indexes.reserve(file.indexes.size() + 1);
+  auto index = std::make_unique<KeyIndex>(file.next_index_id, spec.key, &file.acs);
+  index->AttachTree(&file.store->pager(), file.store.get());
+  KeyIndex* const added = index.get();
+  std::size_t position = 0;
+  // Taken back (also when an exception leaves the write): the index leaves
+  // the list again, the sequence goes.
+  auto take_back = [&] {
+    if (!index) {
+      index = std::move(file.indexes[position]);
+      file.indexes.erase(file.indexes.begin() + static_cast<std::ptrdiff_t>(position));
+    }
+    file.acs.resize(old_acs);
+  };
   int16_t status = 0;
   try {
-    status = PrepareIndex(file, file.next_index_id, spec.key, &prepared);
-    if (status == 0) {
-      def.next_stamp = file.next_stamp + prepared.index->size();
-      status = LogDefinition(file, def);
-    }
+    status = StoreWrite(file, false, [&] {
+      if (const int16_t s = BuildIndex(file, *added, &position); s != 0) return s;
+      file.indexes.insert(file.indexes.begin() + static_cast<std::ptrdiff_t>(position),
+                          std::move(index));
+      file.store->WriteDefinition(file.Definition());
+      return int16_t{0};
+    });
   } catch (...) {
-    file.acs.resize(old_acs);
+    take_back();
     throw;
   }
   if (status != 0) {
-    file.acs.resize(old_acs);
+    take_back();
     return status;
   }
-  InstallIndex(file, &prepared);
+  ++file.next_index_id;
   AfterKeysChanged(st, &file, -1, false);
-  MaybeCompact(st.fs, file);
   return 0;
 }
 
@@ -199,22 +212,47 @@ int16_t OpDropIndex(EngineState& st, Call& call) {
   const int pos = file.IndexOf(number);
   if (pos < 0) return BTR_STATUS_INVALID_KEY_NUMBER;
 
-  FileDefinition def = file.Definition();
-  def.keys.erase(def.keys.begin() + pos);
-  if (!keep_numbers) {
-    for (DefinedKey& k : def.keys) {
-      if (k.def.number > number) --k.def.number;
+  // Out of the list and renumbered while the write runs; back in place if
+  // it fails.
+  std::unique_ptr<KeyIndex> dropped;
+  auto take_back = [&] {
+    if (!dropped) return;
+    if (!keep_numbers) {
+      for (auto& index : file.indexes) {
+        if (index->def.number >= number) ++index->def.number;
+      }
     }
+    for (const IndexRoot& r : file.header().indexes) {
+      if (r.id != dropped->id) continue;
+      dropped->root = r.root;
+      dropped->distinct = r.distinct;
+    }
+    file.indexes.insert(file.indexes.begin() + pos, std::move(dropped));
+  };
+  int16_t status = 0;
+  try {
+    status = StoreWrite(file, false, [&] {
+      DestroyIndex(file, static_cast<std::size_t>(pos));
+      file.indexes.reserve(file.indexes.size());
+      dropped = std::move(file.indexes[pos]);
+      file.indexes.erase(file.indexes.begin() + pos);
+      if (!keep_numbers) {
+        for (auto& index : file.indexes) {
+          if (index->def.number > number) --index->def.number;
+        }
+      }
+      file.store->WriteDefinition(file.Definition());
+      return int16_t{0};
+    });
+  } catch (...) {
+    take_back();
+    throw;
   }
-  if (const int16_t s = LogDefinition(file, def); s != 0) return s;
-  DropIndex(file, static_cast<std::size_t>(pos));
-  if (!keep_numbers) {
-    for (auto& index : file.indexes) {
-      if (index->def.number > number) --index->def.number;
-    }
+  if (status != 0) {
+    take_back();
+    return status;
   }
   AfterKeysChanged(st, &file, number, !keep_numbers);
-  MaybeCompact(st.fs, file);
   return 0;
 }
 

@@ -1,6 +1,8 @@
 // Open, Close and Create.
-#include "engine/file_log.h"
+#include "engine/file_create.h"
 #include "engine/file_registry.h"
+#include "engine/file_store.h"
+#include "engine/log_format.h"
 #include "engine/ops.h"
 #include "veverave/btrieve.h"
 
@@ -110,7 +112,13 @@ int16_t OpCreate(EngineState& st, Call& call) {
     old = st.fs->OpenFile(native, platform::OpenMode::kReadWrite, nullptr);
     if (old && !old->LockRange(kProcessLockOffset, 1, false)) return BTR_STATUS_FILE_LOCKED;
   }
-  return WriteFileAtomically(st.fs, native, NewFileImage(def), replace);
+  // A log left beside the old file by a crash goes first: it must never be
+  // replayed into the new one.
+  if (st.fs->FileExists(LogPath(native)) &&
+      st.fs->DeleteFile(LogPath(native)) != platform::FsResult::kOk) {
+    return BTR_STATUS_CREATE_IO_ERROR;
+  }
+  return WriteFileAtomically(st.fs, native, NewStoreImage(def, NewSalt(&st)), replace);
 }
 
 }  // namespace vv::engine

@@ -1,6 +1,7 @@
 // Reads: the keyed Get operations, Get Position, Get Direct and the Step
 // operations.
 #include "engine/byte_order.h"
+#include "engine/key_view.h"
 #include "engine/locks.h"
 #include "engine/ops.h"
 #include "engine/record_changes.h"
@@ -11,30 +12,33 @@ namespace vv::engine {
 namespace {
 
 // The entry after or before the cursor's logical position on its key path,
-// as txn sees it; end() when there is none.
-EntryRef StepFromPosition(const Cursor& cursor, const KeyIndex& index, bool forward, uint32_t txn) {
-  EntryRef at;
-  bool exact = false;
-  if (cursor.cache_valid && cursor.cached_epoch == index.epoch()) {
-    at = cursor.cached;
-    exact = true;
-  } else {
-    at = index.LowerBound(cursor.key_value.data(), cursor.key_stamp);
-    exact = at.valid() && index.At(at).stamp == cursor.key_stamp &&
-            index.Compare(index.At(at).key(), cursor.key_value.data()) == 0;
+// as txn sees it; invalid when there is none. While no transaction has
+// entries on the key and the tree has not changed since the cursor was
+// there, its position in the tree is good: one step, no search.
+ViewEntry StepFromPosition(const Cursor& cursor, const KeyIndex& index, bool forward,
+                           uint32_t txn) {
+  if (index.size() == 0 && cursor.cache_valid && cursor.cached_epoch == index.tree->epoch()) {
+    const BTree::Pos p =
+        forward ? index.tree->Next(cursor.cached) : index.tree->Prev(cursor.cached);
+    return p.valid() ? TreeEntry(index, p) : ViewEntry{};
   }
-  if (!forward) return SkipBackward(index, at, txn);
-  if (exact) at = index.Next(at);
-  return SkipForward(index, at, txn);
+  return StepView(index, cursor.key_value.data(), cursor.key_stamp, forward, txn);
 }
 
 // Finishes a read of the record at address: takes the lock asked for,
 // returns the record, moves the physical currency. The logical currency is
-// the caller's.
-int16_t FinishRead(Call& call, Cursor& cursor, int bias, uint32_t address, const Record& record,
-                   const std::string& image, uint64_t version) {
+// the caller's. *stamps (when given) receives the record's stamps.
+int16_t FinishRead(Call& call, Cursor& cursor, int bias, uint32_t address, uint32_t hint = 0) {
+  FileState& file = *cursor.file;
+  std::string& image = file.read_buffer;
+  uint64_t version = 0;
+  if (!ReadVisible(file, address, call.client->txn_id(), &image, &version, nullptr, hint)) {
+    return BTR_STATUS_INVALID_ADDRESS;
+  }
+  const auto it = file.records.find(address);
+  const Record* record = it == file.records.end() ? nullptr : &it->second;
   if (const int16_t s = LockForRead(cursor, address, record, bias); s != 0) return s;
-  const int16_t status = ReturnRecord(call, *cursor.file, image);
+  const int16_t status = ReturnRecord(call, file, image);
   SetCurrent(cursor, address, version);
   UpdateBlockAddress(call.pos_block, cursor);
   return status;
@@ -81,28 +85,26 @@ int16_t OpGetKeyed(EngineState& st, Call& call) {
   int bias = 0;
   if (const int16_t s = CheckReadAccess(st, call, *cursor, &bias); s != 0) return s;
   const uint32_t txn = call.client->txn_id();
-  EntryRef entry;
+  ViewEntry entry;
   if (call.base == BTR_GET_NEXT || call.base == BTR_GET_PREVIOUS) {
     if (cursor->key_path < 0) return BTR_STATUS_INVALID_POSITIONING;
     if (cursor->key_path != call.key_number) return BTR_STATUS_DIFFERENT_KEY_NUMBER;
     entry = StepFromPosition(*cursor, index, call.base == BTR_GET_NEXT, txn);
-    if (!entry.valid()) return BTR_STATUS_END_OF_FILE;
+    if (!entry.valid) return BTR_STATUS_END_OF_FILE;
   } else {
     const Seek how = SeekOf(call.base);
     // A null never equals anything.
     if (how == Seek::kEqual && HasNullIndicatorSet(index.def, call.key)) {
       return BTR_STATUS_KEY_NOT_FOUND;
     }
-    entry = SeekEntry(index, how, call.key, txn);
-    if (!entry.valid()) {
+    entry = SeekView(index, how, call.key, txn);
+    if (!entry.valid) {
       return how == Seek::kEqual ? BTR_STATUS_KEY_NOT_FOUND : BTR_STATUS_END_OF_FILE;
     }
   }
-  const EntrySlot& slot = index.At(entry);
-  const Record& record = *slot.record;
-  uint64_t version = 0;
-  const std::string* image = VisibleImage(record, txn, &version);
-  const int16_t status = FinishRead(call, *cursor, bias, slot.address, record, *image, version);
+  int16_t status = FinishRead(call, *cursor, bias, entry.address, entry.hint);
+  // An entry whose record cannot be read: the pages disagree.
+  if (status == BTR_STATUS_INVALID_ADDRESS) status = BTR_STATUS_IO_ERROR;
   if (status != 0 && status != BTR_STATUS_DATA_BUFFER_TOO_SHORT) return status;
   SetLogical(*cursor, index, entry);
   ReturnKey(call, cursor->key_value.data(), index.key_length);
@@ -136,23 +138,19 @@ int16_t OpGetDirect(EngineState& st, Call& call) {
   int bias = 0;
   if (const int16_t s = CheckReadAccess(st, call, *cursor, &bias); s != 0) return s;
   const uint32_t txn = call.client->txn_id();
-  const auto record = file.records.find(address);
-  uint64_t version = 0;
-  const std::string* image =
-      record == file.records.end() ? nullptr : VisibleImage(record->second, txn, &version);
-  if (image == nullptr) return BTR_STATUS_INVALID_ADDRESS;
-  uint64_t stamp = 0;
-  if (pos >= 0) {
-    stamp = SeenStamp(record->second, static_cast<std::size_t>(pos), txn);
-    if (stamp == 0) return BTR_STATUS_NULL_KEY_PATH;
+  std::vector<uint64_t> stamps;
+  std::string image;
+  if (!ReadVisible(file, address, txn, &image, nullptr, &stamps)) {
+    return BTR_STATUS_INVALID_ADDRESS;
   }
-  const int16_t status = FinishRead(call, *cursor, bias, address, record->second, *image, version);
+  if (pos >= 0 && stamps[pos] == 0) return BTR_STATUS_NULL_KEY_PATH;
+  const int16_t status = FinishRead(call, *cursor, bias, address);
   if (status != 0 && status != BTR_STATUS_DATA_BUFFER_TOO_SHORT) return status;
   if (pos >= 0) {
     const KeyIndex& index = *file.indexes[pos];
     uint8_t key[BTR_MAX_KEY_SIZE];
-    ExtractKey(index.def, reinterpret_cast<const uint8_t*>(image->data()), key);
-    SetLogicalValue(*cursor, index, key, stamp);
+    ExtractKey(index.def, reinterpret_cast<const uint8_t*>(image.data()), key);
+    SetLogicalValue(*cursor, index, key, stamps[pos]);
     ReturnKey(call, cursor->key_value.data(), index.key_length);
   } else {
     cursor->ClearLogical();
@@ -168,33 +166,23 @@ int16_t OpStep(EngineState& st, Call& call) {
   int bias = 0;
   if (const int16_t s = CheckReadAccess(st, call, *cursor, &bias); s != 0) return s;
   const uint32_t txn = call.client->txn_id();
-  RecordMap& records = file.records;
-  auto visible = [&](RecordMap::iterator it) { return VisibleImage(it->second, txn) != nullptr; };
-  RecordMap::iterator it = records.end();
   const bool forward = call.base == BTR_STEP_FIRST || call.base == BTR_STEP_NEXT;
-  if (forward) {
-    it = call.base == BTR_STEP_FIRST || !cursor->has_physical
-             ? records.begin()
-             : records.upper_bound(cursor->physical);
-    while (it != records.end() && !visible(it)) ++it;
-  } else if (call.base == BTR_STEP_LAST || cursor->has_physical) {
-    // Before the first record there is nothing to step back to.
-    RecordMap::iterator from =
-        call.base == BTR_STEP_LAST ? records.end() : records.lower_bound(cursor->physical);
-    while (from != records.begin()) {
-      --from;
-      if (visible(from)) {
-        it = from;
-        break;
-      }
-    }
+  const bool from_ends = call.base == BTR_STEP_FIRST || call.base == BTR_STEP_LAST;
+  // Before the first record there is nothing to step back to.
+  if (call.base == BTR_STEP_PREVIOUS && !cursor->has_physical) return BTR_STATUS_END_OF_FILE;
+  uint32_t address = 0;
+  BTree& tree = file.store->records();
+  BTree::Pos pos = cursor->physical_epoch == tree.epoch() ? cursor->physical_pos : BTree::Pos{};
+  if (!StepPhysical(file, !from_ends && cursor->has_physical, cursor->physical, forward, txn,
+                    &address, &pos)) {
+    return BTR_STATUS_END_OF_FILE;
   }
-  if (it == records.end()) return BTR_STATUS_END_OF_FILE;
-  uint64_t version = 0;
-  const std::string& image = *VisibleImage(it->second, txn, &version);
-  const int16_t status = FinishRead(call, *cursor, bias, it->first, it->second, image, version);
+  int16_t status = FinishRead(call, *cursor, bias, address);
+  if (status == BTR_STATUS_INVALID_ADDRESS) status = BTR_STATUS_IO_ERROR;
   if (status != 0 && status != BTR_STATUS_DATA_BUFFER_TOO_SHORT) return status;
-  if (call.base == BTR_STEP_FIRST || call.base == BTR_STEP_LAST) cursor->ClearLogical();
+  cursor->physical_pos = pos;
+  cursor->physical_epoch = tree.epoch();
+  if (from_ends) cursor->ClearLogical();
   return status;
 }
 

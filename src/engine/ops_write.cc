@@ -3,8 +3,7 @@
 #include <cstring>
 
 #include "engine/autoincrement.h"
-#include "engine/compaction.h"
-#include "engine/file_log.h"
+#include "engine/key_view.h"
 #include "engine/locks.h"
 #include "engine/ops.h"
 #include "engine/record_changes.h"
@@ -46,7 +45,7 @@ int16_t CheckUniqueKeys(const FileState& file, const PreparedChange& c) {
     const KeyIndex& index = *file.indexes[i];
     if (c.keys.null(i) || index.def.duplicates()) continue;
     if (c.kind == RecordKind::kUpdate && !c.changed[i]) continue;
-    switch (CheckUnique(index, c.keys.key(i), c.txn, c.address)) {
+    switch (CheckUniqueView(index, c.keys.key(i), c.txn, c.address)) {
       case UniqueCheck::kDuplicate:
         return BTR_STATUS_DUPLICATE_KEY;
       case UniqueCheck::kLocked:
@@ -58,78 +57,80 @@ int16_t CheckUniqueKeys(const FileState& file, const PreparedChange& c) {
   return 0;
 }
 
-// Puts the change in the log: written at once outside a transaction, or
-// added to the transaction's batch. Returns 0, 18 or 2; *tf receives the
-// transaction's entry for the file. Changes nothing when it fails.
-int16_t LogChange(EngineState& st, Client& client, FileState& file, const PreparedChange& c,
-                  TxnFile** tf) {
-  Change change;
-  change.kind = c.kind;
-  change.address = c.address;
-  change.stamp = c.stamp;
-  change.image = reinterpret_cast<const uint8_t*>(c.image.data());
-  change.image_size = c.image.size();
-  *tf = nullptr;
-  if (client.txn) {
-    TxnFile& entry = TouchFile(*client.txn, file);
-    if (entry.touched.size() == entry.touched.capacity()) {
-      entry.touched.reserve(std::max<std::size_t>(16, 2 * entry.touched.capacity()));
+// Makes the change: outside a transaction in the pages at once (committed
+// to the log), inside one in memory. Returns 0 or the status of a failed
+// write (2, 18), with nothing changed; *stamps receives the record's stamps
+// after the change as its author sees them.
+int16_t MakeChange(Client& me, FileState& file, PreparedChange* c, int count_delta,
+                   std::vector<uint64_t>* stamps) {
+  stamps->assign(file.indexes.size(), 0);  // before the change: nothing may fail after it
+  if (!me.txn) {
+    if (const int16_t s = StoreWrite(file, false,
+                                     [&] {
+                                       WriteDirect(file, *c);
+                                       return int16_t{0};
+                                     });
+        s != 0) {
+      return s;
     }
-    entry.batch.Add(change);
-    *tf = &entry;
+    for (std::size_t i = 0; i < file.indexes.size() && c->kind != RecordKind::kDelete; ++i) {
+      const bool replaced = c->kind == RecordKind::kInsert || c->changed[i];
+      (*stamps)[i] = !replaced ? c->old_stamps[i] : c->keys.null(i) ? 0 : c->stamp;
+    }
     return 0;
   }
-  (void)st;
-  std::string record;
-  const std::size_t start = BeginFrame(&record, c.kind);
-  AppendChangePayload(&record, change);
-  EndFrame(&record, start);
-  return AppendLog(file, record);
-}
-
-// After a change: the transaction's bookkeeping, or a compaction check.
-void AfterChange(EngineState& st, FileState& file, TxnFile* tf, const PreparedChange& c,
-                 RecordMap::iterator record, bool first_touch, int count_delta) {
-  if (tf == nullptr) {
-    MaybeCompact(st.fs, file);
-    return;
+  TxnFile& tf = TouchFile(*me.txn, file);
+  const auto existing = file.records.find(c->address);
+  // A record the transaction inserted or changed before is on its list.
+  const bool listed = existing != file.records.end() &&
+                      (existing->second.inserted_by == me.txn_id() ||
+                       (existing->second.pending && existing->second.pending->txn == me.txn_id()));
+  if (!listed && tf.touched.size() == tf.touched.capacity()) {
+    tf.touched.reserve(std::max<std::size_t>(16, 2 * tf.touched.capacity()));
   }
-  tf->count_delta += count_delta;
-  if (first_touch) tf->touched.push_back(record);
-  if (c.kind == RecordKind::kInsert) tf->allocated_addresses = true;
+  PrepareTxn(file, c);
+  const RecordMap::iterator it = ApplyTxn(file, c);
+  if (!listed) tf.touched.push_back(it);
+  tf.count_delta += count_delta;
+  if (c->kind == RecordKind::kInsert) tf.allocated_addresses = true;
+  for (std::size_t i = 0; i < file.indexes.size(); ++i) {
+    (*stamps)[i] = SeenStamp(it->second, i, me.txn_id());
+  }
+  return 0;
 }
 
 // The logical currency after an Insert or Update on key path pos, and the
 // key returned in the key buffer.
-void SetKeyPath(Call& call, Cursor& cursor, const FileState& file, const Record& record, int pos,
-                uint32_t txn, const std::string& image) {
+void SetKeyPath(Call& call, Cursor& cursor, const FileState& file, int pos, uint64_t stamp,
+                uint64_t change_stamp, const std::string& image) {
   if (pos < 0) return;
   const KeyIndex& index = *file.indexes[pos];
-  const uint64_t stamp = SeenStamp(record, static_cast<std::size_t>(pos), txn);
   uint8_t key[BTR_MAX_KEY_SIZE];
   ExtractKey(index.def, reinterpret_cast<const uint8_t*>(image.data()), key);
   // A record left out of the key still gets a place on it to go on from.
-  SetLogicalValue(cursor, index, key, stamp != 0 ? stamp : file.next_stamp - 1);
+  SetLogicalValue(cursor, index, key, stamp != 0 ? stamp : change_stamp);
   ReturnKey(call, cursor.key_value.data(), index.key_length);
 }
 
-// Common checks of Update and Delete; *record receives the current record.
-int16_t CheckCurrentRecord(EngineState& st, Cursor& cursor, RecordMap::iterator* record) {
+// Common checks of Update and Delete; c receives the current record as
+// the block's client sees it.
+int16_t CheckCurrentRecord(EngineState& st, Cursor& cursor, PreparedChange* c) {
   if (cursor.read_only) return BTR_STATUS_ACCESS_DENIED;
   if (const int16_t s = CheckFileAccess(st, cursor, Access::kWrite); s != 0) return s;
   if (!cursor.has_current) return BTR_STATUS_INVALID_POSITIONING;
   FileState& file = *cursor.file;
-  const auto it = file.records.find(cursor.current);
   uint64_t version = 0;
   // Gone, or changed by someone else since this block read it: a conflict.
-  if (it == file.records.end() ||
-      VisibleImage(it->second, cursor.client->txn_id(), &version) == nullptr) {
+  if (!ReadVisible(file, cursor.current, cursor.client->txn_id(), &c->old_image, &version,
+                   &c->old_stamps)) {
     return BTR_STATUS_CONFLICT;
   }
-  if (const int16_t s = CheckRecordFree(file, it->second, it->first, cursor.client); s != 0)
+  const auto it = file.records.find(cursor.current);
+  const Record* record = it == file.records.end() ? nullptr : &it->second;
+  if (const int16_t s = CheckRecordFree(file, record, cursor.current, cursor.client); s != 0)
     return s;
   if (version != cursor.read_version) return BTR_STATUS_CONFLICT;
-  *record = it;
+  c->address = cursor.current;
   return 0;
 }
 
@@ -146,28 +147,25 @@ int16_t OpInsert(EngineState& st, Call& call) {
   int16_t status = 0;
   const int pos = KeyPathOf(file, call, &status);
   if (status != 0) return status;
-  if (file.next_address == 0 || file.next_address == UINT32_MAX) return BTR_STATUS_DISK_FULL;
+  const uint32_t address = file.header().next_address;
+  if (address == 0 || address == UINT32_MAX) return BTR_STATUS_DISK_FULL;
 
   PreparedChange c;
   c.kind = RecordKind::kInsert;
-  c.address = file.next_address;
-  c.stamp = file.next_stamp;
+  c.address = address;
+  c.stamp = file.header().next_stamp;
   c.txn = me.txn_id();
   c.image.assign(reinterpret_cast<const char*>(call.data), call.data_cap);
   if ((status = FillAutoincrement(file, &c.image)) != 0) return status;
   const bool filled = std::memcmp(c.image.data(), call.data, c.image.size()) != 0;
-  PrepareInsert(file, &c);
+  const std::string image = c.image;
+  PrepareKeys(file, &c);
   if ((status = CheckUniqueKeys(file, c)) != 0) return status;
-  TxnFile* tf = nullptr;
-  if ((status = LogChange(st, me, file, c, &tf)) != 0) return status;
+  std::vector<uint64_t> stamps;
+  if ((status = MakeChange(me, file, &c, 1, &stamps)) != 0) return status;
 
-  const RecordMap::iterator it = ApplyChange(file, &c);
-  Record& record = it->second;
-  AfterChange(st, file, tf, c, it, true, 1);
-  uint64_t version = 0;
-  const std::string& image = *VisibleImage(record, me.txn_id(), &version);
-  SetCurrent(*cursor, c.address, version);
-  SetKeyPath(call, *cursor, file, record, pos, me.txn_id(), image);
+  SetCurrent(*cursor, address, c.stamp);
+  SetKeyPath(call, *cursor, file, pos, pos < 0 ? 0 : stamps[pos], c.stamp, image);
   // The caller's buffer gets the record with its assigned autoincrement values.
   if (filled) std::memcpy(call.data, image.data(), image.size());
   UpdateBlockAddress(call.pos_block, *cursor);
@@ -179,36 +177,29 @@ int16_t OpUpdate(EngineState& st, Call& call) {
   if (cursor == nullptr) return BTR_STATUS_FILE_NOT_OPEN;
   FileState& file = *cursor->file;
   Client& me = *call.client;
-  RecordMap::iterator it;
-  if (const int16_t s = CheckCurrentRecord(st, *cursor, &it); s != 0) return s;
+  PreparedChange c;
+  if (const int16_t s = CheckCurrentRecord(st, *cursor, &c); s != 0) return s;
   if (const int16_t s = CheckLength(file, call); s != 0) return s;
   int16_t status = 0;
   const int pos = KeyPathOf(file, call, &status);
   if (status != 0) return status;
 
-  PreparedChange c;
   c.kind = RecordKind::kUpdate;
-  c.address = it->first;
-  c.stamp = file.next_stamp;
+  c.stamp = file.header().next_stamp;
   c.txn = me.txn_id();
   c.image.assign(reinterpret_cast<const char*>(call.data), call.data_cap);
-  PrepareUpdate(file, it->second, &c);
+  const std::string image = c.image;
+  PrepareKeys(file, &c);
   for (std::size_t i = 0; i < file.indexes.size(); ++i) {
     if (c.changed[i] && !file.indexes[i]->def.modifiable()) return BTR_STATUS_MODIFIABLE_KEY_ERROR;
   }
   if ((status = CheckUniqueKeys(file, c)) != 0) return status;
-  TxnFile* tf = nullptr;
-  if ((status = LogChange(st, me, file, c, &tf)) != 0) return status;
+  std::vector<uint64_t> stamps;
+  if ((status = MakeChange(me, file, &c, 0, &stamps)) != 0) return status;
 
-  // (A record the transaction inserted was touched by the insert.)
-  const bool first_touch = c.pending != nullptr && it->second.inserted_by == 0;
-  Record& record = ApplyChange(file, &c)->second;
-  AfterChange(st, file, tf, c, it, first_touch, 0);
   ReleaseSingleLock(file, *cursor, c.address);
-  uint64_t version = 0;
-  const std::string& image = *VisibleImage(record, me.txn_id(), &version);
-  SetCurrent(*cursor, c.address, version);
-  SetKeyPath(call, *cursor, file, record, pos, me.txn_id(), image);
+  SetCurrent(*cursor, c.address, c.stamp);
+  SetKeyPath(call, *cursor, file, pos, pos < 0 ? 0 : stamps[pos], c.stamp, image);
   UpdateBlockAddress(call.pos_block, *cursor);
   return 0;
 }
@@ -218,26 +209,19 @@ int16_t OpDelete(EngineState& st, Call& call) {
   if (cursor == nullptr) return BTR_STATUS_FILE_NOT_OPEN;
   FileState& file = *cursor->file;
   Client& me = *call.client;
-  RecordMap::iterator it;
-  if (const int16_t s = CheckCurrentRecord(st, *cursor, &it); s != 0) return s;
-
   PreparedChange c;
-  c.kind = RecordKind::kDelete;
-  c.address = it->first;
-  c.txn = me.txn_id();
-  PrepareDelete(file, it->second, &c);
-  TxnFile* tf = nullptr;
-  if (const int16_t s = LogChange(st, me, file, c, &tf); s != 0) return s;
+  if (const int16_t s = CheckCurrentRecord(st, *cursor, &c); s != 0) return s;
 
-  // (A record the transaction inserted was touched by the insert.)
-  const bool first_touch = c.pending != nullptr && it->second.inserted_by == 0;
-  ApplyChange(file, &c);
-  if (tf == nullptr) {
+  c.kind = RecordKind::kDelete;
+  c.stamp = file.header().next_stamp;
+  c.txn = me.txn_id();
+  std::vector<uint64_t> stamps;
+  if (const int16_t s = MakeChange(me, file, &c, -1, &stamps); s != 0) return s;
+  if (!me.txn) {
     DropRecordLocks(st, file, c.address);
   } else {
     ReleaseSingleLock(file, *cursor, c.address);
   }
-  AfterChange(st, file, tf, c, it, first_touch, -1);
   // The physical and logical positions stay, so that Next and Previous go
   // on from the deleted record's neighbours.
   cursor->has_current = false;

@@ -32,6 +32,28 @@ bool ParseCreateVersion(std::string_view text, uint8_t* out) {
   return true;
 }
 
+// A size in bytes: decimal digits, optionally followed by K, M or G.
+bool ParseSize(std::string_view text, std::size_t* out) {
+  uint64_t v = 0;
+  std::size_t i = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    v = v * 10 + static_cast<uint64_t>(text[i] - '0');
+    if (v > (uint64_t{1} << 40)) return false;
+  }
+  if (i == 0) return false;
+  if (i + 1 == text.size()) {
+    const char unit = static_cast<char>(text[i] & ~0x20);
+    const int shift = unit == 'K' ? 10 : unit == 'M' ? 20 : unit == 'G' ? 30 : -1;
+    if (shift < 0) return false;
+    v <<= shift;
+  } else if (i != text.size()) {
+    return false;
+  }
+  if (v > SIZE_MAX) return false;
+  *out = static_cast<std::size_t>(v);
+  return true;
+}
+
 }  // namespace
 
 Options DefaultOptions() {
@@ -85,13 +107,20 @@ bool SetOption(Options* options, std::string_view name, const char* value) {
     options->trace_path = reset ? std::string() : std::string(value);
     return true;
   }
+  if (name == VVENGINE_OPTION_CACHE_SIZE) {
+    if (reset) {
+      options->cache_bytes = defaults.cache_bytes;
+      return true;
+    }
+    return ParseSize(value, &options->cache_bytes);
+  }
   return false;
 }
 
 Options OptionsFromEnvironment() {
   Options o = DefaultOptions();
-  for (const char* name :
-       {VVENGINE_OPTION_CREATE_VERSION, VVENGINE_OPTION_VERSION, VVENGINE_OPTION_TRACE}) {
+  for (const char* name : {VVENGINE_OPTION_CREATE_VERSION, VVENGINE_OPTION_VERSION,
+                           VVENGINE_OPTION_TRACE, VVENGINE_OPTION_CACHE_SIZE}) {
     if (const auto value = platform::GetEnv(name)) SetOption(&o, name, value->c_str());
   }
   return o;

@@ -1,6 +1,6 @@
-// Engine options: the file version byte of new files, the Version answer and
-// the call trace. They are read from the environment when the engine is first
-// used and may be changed later through vvEngineSetOption.
+// Engine options: the file version byte of new files, the Version answer,
+// the call trace and the size of the page cache. They are read from the environment when the engine
+// is first used and may be changed later through vvEngineSetOption.
 #ifndef VEVERAVE_ENGINE_OPTIONS_H_
 #define VEVERAVE_ENGINE_OPTIONS_H_
 
@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/page_cache.h"
 #include "platform/platform.h"
 
 namespace vv::engine {
@@ -22,9 +23,10 @@ struct VersionBlock {
 };
 
 struct Options {
-  uint8_t create_version = 0x90;      // file version byte reported by Stat for new files
-  std::vector<VersionBlock> version;  // requester block first, then the engine's
-  std::string trace_path;             // empty: no trace
+  uint8_t create_version = 0x90;                 // file version byte reported by Stat for new files
+  std::vector<VersionBlock> version;             // requester block first, then the engine's
+  std::string trace_path;                        // empty: no trace
+  std::size_t cache_bytes = kDefaultCacheBytes;  // the page cache shared by all open files
 };
 
 // The defaults: a version-9 requester and engine.

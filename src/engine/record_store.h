@@ -1,6 +1,8 @@
-// Records of an open file by address. A record keeps its committed image and
-// at most one pending change owned by a transaction that has not ended (the
-// transaction's implicit lock on the record keeps a second one out):
+// The records of an open file that transactions have changed and not yet
+// ended, by address (every other record is only in the file's pages). Such
+// a record keeps a copy of its committed image and at most one pending change
+// owned by a transaction (the transaction's implicit lock on the record keeps
+// a second one out); it leaves memory when that transaction ends:
 //
 //   committed only ──txn change──▶ committed + pending ──End──▶ committed (new image)
 //                                        │
@@ -43,8 +45,9 @@ struct Record {
   bool committed = false;    // a committed image exists
   uint32_t inserted_by = 0;  // the transaction of an uncommitted, unchanged insert
   std::string image;
-  // Raised by every committed change; a cursor that read another version
-  // than the current one gets a conflict on Update and Delete.
+  // The stamp of the change that wrote the image; a cursor that read
+  // another version than the current one gets a conflict on Update and
+  // Delete.
   uint64_t version = 0;
   // Per index: the stamp of the committed entry (its key is the key of the
   // committed image, or of the inserted one), or 0 for a record left out of

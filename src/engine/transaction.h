@@ -4,11 +4,11 @@
 //                                        │
 //                                        └─────Abort (21), Reset (28)──▶ changes dropped
 //
-// Changes are applied to memory as pending changes of the records (see
-// record_store.h) and their log records are collected per file; End writes
-// each file's collection as one batch record, syncs every file, and only
-// then makes the pending changes the committed state. A batch is atomic per
-// file: a crash before its record is completely written leaves none of it.
+// Changes are kept in memory as pending changes of the records (see
+// record_store.h) with their key entries; End writes each file's records to
+// its pages in one store write committed to the file's log with one sync,
+// and only then lets go of the in-memory changes. A commit is atomic per
+// file: a crash before its commit frame is on disk leaves none of it.
 #ifndef VEVERAVE_ENGINE_TRANSACTION_H_
 #define VEVERAVE_ENGINE_TRANSACTION_H_
 
@@ -16,14 +16,12 @@
 #include <string>
 #include <vector>
 
-#include "engine/batch_log.h"
 #include "engine/file_state.h"
 
 namespace vv::engine {
 
 struct TxnFile {
   FileState* file = nullptr;
-  BatchLog batch;  // its changes, as End writes them
   // Records that got a pending change; they stay in the map until End or
   // Abort (a pending delete only marks them), so the iterators stay valid.
   std::vector<RecordMap::iterator> touched;

@@ -154,7 +154,8 @@ int RunSweep(const Scenario& sc) {
       // once it is durable, e.g. in a compaction or the trace).
       const std::string now = Snapshot(engine, path);
       EXPECT_TRUE(now == before || (status == sc.ok && now == after))
-          << sc.name << " at allocation " << n << ": status " << status;
+          << sc.name << " at allocation " << n << ": status " << status << "\nnow " << now
+          << "\nbefore " << before;
       // The engine still works for the client.
       c.Simple(BTR_ABORT_TRANSACTION);
       Block pb2{};
@@ -251,7 +252,7 @@ const Scenario kScenarios[] = {
      [](TestClient& c, Block& pb, const std::string&) {
        std::string spec =
            CreateBuffer(20, 1024, 0, {{{15, 2, BTR_KEY_DUPLICATES, BTR_TYPE_INTEGER}}})
-               .substr(BTR_FSPEC_SIZE);
+               .substr(BTR_FILEDEF_SIZE);
        uint32_t len = static_cast<uint32_t>(spec.size());
        char key[256] = {};
        return c.Call(BTR_CREATE_INDEX, &pb, spec.data(), &len, key, 0);

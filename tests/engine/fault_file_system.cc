@@ -7,13 +7,12 @@
 
 namespace vv::engine::testing {
 
-// A file that remembers what it held at its last sync: the size, and the
-// old bytes of every later write below that size.
+// A file that remembers every write since its last sync, in order, with
+// what it replaced, so that a power loss can take back any part of them.
 class FaultFile final : public platform::File {
  public:
   FaultFile(FaultFileSystem* fs, std::unique_ptr<platform::File> base)
       : fs_(fs), base_(std::move(base)), generation_(fs->generation()) {
-    synced_size_ = base_->Size().value_or(0);
     fs_->Register(this);
   }
   ~FaultFile() override { fs_->Unregister(this); }
@@ -23,8 +22,10 @@ class FaultFile final : public platform::File {
   }
   bool WriteAt(uint64_t offset, const void* buf, std::size_t n) override {
     if (!Alive() || fs_->TakeWriteFault()) return Fault();
-    KeepOld(offset, n);
-    return base_->WriteAt(offset, buf, n);
+    const std::size_t done = fs_->TakeCrash(n);
+    Remember(offset, n);
+    const bool ok = base_->WriteAt(offset, buf, done);
+    return done == n && ok;
   }
   bool Append(const void* buf, std::size_t n) override {
     const auto size = base_->Size();
@@ -32,14 +33,14 @@ class FaultFile final : public platform::File {
   }
   bool Sync() override {
     if (!Alive() || fs_->TakeSyncFault()) return Fault();
-    if (!base_->Sync()) return false;
-    synced_size_ = base_->Size().value_or(0);
+    if (!fs_->simulate_syncs() && !base_->Sync()) return false;
     undo_.clear();
     return true;
   }
   bool Truncate(uint64_t size) override {
-    if (!Alive() || fs_->TakeWriteFault()) return Fault();
-    KeepOld(size, static_cast<std::size_t>(synced_size_ > size ? synced_size_ - size : 0));
+    if (!Alive() || fs_->TakeWriteFault() || fs_->TakeCrash(1) == 0) return Fault();
+    const uint64_t now = base_->Size().value_or(0);
+    Remember(std::min(size, now), static_cast<std::size_t>(now > size ? now - size : 0));
     return base_->Truncate(size);
   }
   std::optional<uint64_t> Size() override { return Alive() ? base_->Size() : std::nullopt; }
@@ -51,53 +52,65 @@ class FaultFile final : public platform::File {
   }
   bool disk_full() const override { return full_; }
 
-  // Puts back what the last sync left and stops working.
-  void Crash() {
-    for (auto it = undo_.rbegin(); it != undo_.rend(); ++it) {
-      base_->WriteAt(it->first, it->second.data(), it->second.size());
+  // Takes back the writes since the last sync after the first keep of them.
+  void Crash(std::mt19937* random) {
+    std::size_t keep = 0;
+    if (random != nullptr) keep = (*random)() % (undo_.size() + 1);
+    for (std::size_t i = undo_.size(); i-- > keep;) {
+      const Undo& u = undo_[i];
+      base_->WriteAt(u.offset, u.old.data(), u.old.size());
+      base_->Truncate(u.size_before);
     }
-    base_->Truncate(synced_size_);
     undo_.clear();
   }
 
  private:
+  struct Undo {
+    uint64_t offset;
+    std::string old;  // the bytes the write replaced (up to the old end)
+    uint64_t size_before;
+  };
+
   bool Fault() {
     full_ = fs_->disk_full();
     return false;
   }
-  bool Alive() const { return generation_ == fs_->generation(); }
+  bool Alive() const { return generation_ == fs_->generation() && !fs_->stopped(); }
 
-  void KeepOld(uint64_t offset, std::size_t n) {
-    if (offset >= synced_size_ || n == 0) return;
-    const std::size_t keep = static_cast<std::size_t>(std::min<uint64_t>(n, synced_size_ - offset));
-    std::string old(keep, '\0');
-    const int64_t got = base_->ReadAt(offset, old.data(), keep);
+  void Remember(uint64_t offset, std::size_t n) {
+    const uint64_t size = base_->Size().value_or(0);
+    std::string old(
+        static_cast<std::size_t>(offset < size ? std::min<uint64_t>(n, size - offset) : 0), '\0');
+    const int64_t got = old.empty() ? 0 : base_->ReadAt(offset, old.data(), old.size());
     old.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
-    undo_.push_back({offset, std::move(old)});
+    undo_.push_back(Undo{offset, std::move(old), size});
   }
 
   FaultFileSystem* fs_;
   std::unique_ptr<platform::File> base_;
   uint64_t generation_;
-  uint64_t synced_size_ = 0;
   bool full_ = false;
-  std::vector<std::pair<uint64_t, std::string>> undo_;
+  std::vector<Undo> undo_;
 };
 
 std::unique_ptr<platform::File> FaultFileSystem::OpenFile(std::string_view path,
                                                           platform::OpenMode mode,
                                                           platform::FsResult* error) {
+  if (stopped_) {
+    if (error != nullptr) *error = platform::FsResult::kOther;
+    return nullptr;
+  }
   std::unique_ptr<platform::File> base = base_->OpenFile(path, mode, error);
   if (!base) return nullptr;
   return std::make_unique<FaultFile>(this, std::move(base));
 }
 
 platform::FsResult FaultFileSystem::RenameFile(std::string_view from, std::string_view to) {
-  return fail_renames_ ? platform::FsResult::kOther : base_->RenameFile(from, to);
+  return fail_renames_ || stopped_ ? platform::FsResult::kOther : base_->RenameFile(from, to);
 }
 
 platform::FsResult FaultFileSystem::ReplaceFile(std::string_view from, std::string_view to) {
-  return fail_renames_ ? platform::FsResult::kOther : base_->ReplaceFile(from, to);
+  return fail_renames_ || stopped_ ? platform::FsResult::kOther : base_->ReplaceFile(from, to);
 }
 
 bool FaultFileSystem::TakeWriteFault() {
@@ -115,9 +128,17 @@ bool FaultFileSystem::TakeSyncFault() {
   return sync_countdown_ > 0 && --sync_countdown_ == 0;
 }
 
-void FaultFileSystem::Crash() {
-  for (FaultFile* f : files_) f->Crash();
+std::size_t FaultFileSystem::TakeCrash(std::size_t n) {
+  if (crash_countdown_ == 0 || --crash_countdown_ > 0) return n;
+  stopped_ = true;
+  return random_ != nullptr && n > 0 ? (*random_)() % n : 0;
+}
+
+void FaultFileSystem::Crash(std::mt19937* random) {
+  for (FaultFile* f : files_) f->Crash(random);
   ++generation_;
+  stopped_ = false;
+  crash_countdown_ = 0;
 }
 
 }  // namespace vv::engine::testing

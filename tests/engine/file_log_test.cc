@@ -148,7 +148,7 @@ TEST_F(FileLogTest, FullDiskAnswers18AndChangesNothing) {
 
 TEST_F(FileLogTest, FailedDefinitionChangeKeepsTheOldDefinition) {
   std::string spec = CreateBuffer(20, 1024, 0, {{{15, 2, BTR_KEY_DUPLICATES, BTR_TYPE_INTEGER}}})
-                         .substr(BTR_FSPEC_SIZE);
+                         .substr(BTR_FILEDEF_SIZE);
   uint32_t len = static_cast<uint32_t>(spec.size());
   char key[256] = {};
   fs_.FailWrite(1);

@@ -17,8 +17,8 @@ namespace {
 // The table: id INTEGER at 1 (key 0, unique), name STRING(8) at 5 (key 1,
 // duplicates), val INTEGER at 13 (key 2, duplicates, left out when 0),
 // filler to 24 bytes. Every key is modifiable.
-constexpr uint16_t kRecordLength = 24;
 constexpr int kKeys = 3;
+constexpr std::size_t kMaxRecord = 4096;
 const char* const kNames[] = {"alpha   ", "beta    ", "gamma   ",
                               "\xE9"
                               "clair  "};
@@ -41,12 +41,12 @@ int32_t GetI32(const uint8_t* p) {
   return static_cast<int32_t>(v);
 }
 
-std::array<uint8_t, kRecordLength> Image(const Rec& r) {
-  std::array<uint8_t, kRecordLength> b{};
-  PutI32(b.data(), r.id);
-  std::memcpy(b.data() + 4, r.name.data(), 8);
-  PutI32(b.data() + 12, r.val);
-  std::memset(b.data() + 16, r.fill, 8);
+std::string Image(const Rec& r, uint16_t length) {
+  std::string b(length, static_cast<char>(r.fill));
+  auto* p = reinterpret_cast<uint8_t*>(b.data());
+  PutI32(p, r.id);
+  std::memcpy(p + 4, r.name.data(), 8);
+  PutI32(p + 12, r.val);
   return b;
 }
 
@@ -65,9 +65,8 @@ bool InKey(const Rec& r, int key) {
 }
 // The key buffer form of a value.
 std::string KeyBytes(const Rec& r, int key) {
-  const auto image = Image(r);
-  const std::size_t at = key == 0 ? 0 : key == 1 ? 4 : 12;
-  return std::string(reinterpret_cast<const char*>(image.data()) + at, key == 1 ? 8 : 4);
+  const std::string image = Image(r, 24);
+  return image.substr(key == 0 ? 0 : key == 1 ? 4 : 12, key == 1 ? 8 : 4);
 }
 
 using Records = std::map<uint32_t, Rec>;  // by address
@@ -134,7 +133,7 @@ constexpr int kOpCount = 11;
 class Driver {
  public:
   Driver(const BtrCall& call, std::string path, const ModelOptions& options)
-      : call_(call), path_(std::move(path)), options_(options) {
+      : call_(call), path_(std::move(path)), options_(options), len_(options.record_length) {
     clients_[0].id[0] = 'A';
     clients_[1].id[0] = 'B';
   }
@@ -147,9 +146,14 @@ class Driver {
       step_ = "op " + std::to_string(++count_) + " (" + std::to_string((b >> 1) % kOpCount) +
               " by " + static_cast<char>(c.id[0]) + ")";
       Do(static_cast<Op>((b >> 1) % kOpCount), c, in);
+      if (count_ % options_.check_every != 0) continue;
       for (ClientState& each : clients_) {
         if (failure_.empty()) CheckView(each);
       }
+    }
+    step_ = "at the end";
+    for (ClientState& each : clients_) {
+      if (failure_.empty()) CheckView(each);
     }
     for (ClientState& c : clients_) Raw(c, BTR_RESET, nullptr, nullptr, 0, nullptr, 0, 0);
     return failure_;
@@ -187,15 +191,15 @@ class Driver {
   }
 
   bool Setup() {
-    std::string spec = CreateBuffer(
-        kRecordLength, 1024, 0,
+    std::string layout = CreateBuffer(
+        len_, 4096, 0,
         {{{1, 4, BTR_KEY_MODIFIABLE, BTR_TYPE_INTEGER}},
          {{5, 8, BTR_KEY_MODIFIABLE | BTR_KEY_DUPLICATES, BTR_TYPE_STRING}},
          {{13, 4, BTR_KEY_MODIFIABLE | BTR_KEY_DUPLICATES | BTR_KEY_NULL_ALL, BTR_TYPE_INTEGER}}});
     char key[256] = {};
     std::memcpy(key, path_.data(), std::min<std::size_t>(path_.size(), 255));
-    if (!Allowed(Raw(clients_[0], BTR_CREATE, nullptr, spec.data(),
-                     static_cast<uint32_t>(spec.size()), key, 255, BTR_CREATE_REPLACE),
+    if (!Allowed(Raw(clients_[0], BTR_CREATE, nullptr, layout.data(),
+                     static_cast<uint32_t>(layout.size()), key, 255, BTR_CREATE_REPLACE),
                  {0}, "create")) {
       return false;
     }
@@ -240,7 +244,7 @@ class Driver {
 
   Rec NewRecord(Input& in) {
     Rec r;
-    r.id = static_cast<int8_t>(in.Next()) % 12;
+    r.id = static_cast<int8_t>(in.Next()) % options_.id_range;
     r.name = kNames[in.Next() % 4];
     r.val = in.Next() % 4;
     r.fill = in.Next();
@@ -305,10 +309,10 @@ class Driver {
   void Insert(ClientState& c, Input& in) {
     Rec r = NewRecord(in);
     const int k = static_cast<int>(in.Next() % 4) - 1;
-    auto image = Image(r);
+    auto image = Image(r, len_);
     char key[256] = {};
     const int16_t s =
-        Raw(c, BTR_INSERT, &c.pb, image.data(), kRecordLength, key, 255, static_cast<int8_t>(k));
+        Raw(c, BTR_INSERT, &c.pb, image.data(), len_, key, 255, static_cast<int8_t>(k));
     const Records view = View(c);
     const bool dup =
         std::any_of(view.begin(), view.end(), [&](const auto& e) { return e.second.id == r.id; });
@@ -335,15 +339,15 @@ class Driver {
     const auto it = c.has_current ? view.find(c.current) : view.end();
     Rec r = it != view.end() ? it->second : Rec{};
     const uint8_t how = in.Next();
-    if (how < 48) r.id = static_cast<int8_t>(in.Next()) % 12;
+    if (how < 48) r.id = static_cast<int8_t>(in.Next()) % options_.id_range;
     if (how & 1) r.name = kNames[in.Next() % 4];
     if (how & 2) r.val = in.Next() % 4;
     r.fill = in.Next();
     const int k = static_cast<int>(in.Next() % 4) - 1;
-    auto image = Image(r);
+    auto image = Image(r, len_);
     char key[256] = {};
     const int16_t s =
-        Raw(c, BTR_UPDATE, &c.pb, image.data(), kRecordLength, key, 255, static_cast<int8_t>(k));
+        Raw(c, BTR_UPDATE, &c.pb, image.data(), len_, key, 255, static_cast<int8_t>(k));
     if (!c.has_current) {
       Allowed(s, {BTR_STATUS_INVALID_POSITIONING, BTR_STATUS_FILE_LOCKED},
               "update without a current record");
@@ -397,7 +401,7 @@ class Driver {
     }
     if (!Allowed(s, {0}, what)) return;
     const Rec got = Decode(data, BlockAddress(c.pb));
-    Expect(got.address == want->address && Image(got) == Image(*want),
+    Expect(got.address == want->address && Image(got, len_) == Image(*want, len_),
            std::string(what) + " read id " + std::to_string(got.id) + " at " +
                std::to_string(got.address) + ", expected id " + std::to_string(want->id) + " at " +
                std::to_string(want->address));
@@ -409,7 +413,7 @@ class Driver {
     const int k = in.Next() % kKeys;
     const int mode = in.Next() % 9;
     Rec probe;
-    probe.id = static_cast<int8_t>(in.Next()) % 12;
+    probe.id = static_cast<int8_t>(in.Next()) % options_.id_range;
     probe.name = kNames[in.Next() % 4];
     probe.val = probe.id % 4;
     static constexpr uint16_t kOps[] = {BTR_GET_EQUAL,   BTR_GET_GREATER_OR_EQUAL,
@@ -419,9 +423,9 @@ class Driver {
                                         BTR_GET_PREVIOUS};
     std::string key = KeyBytes(probe, k);
     key.resize(255, '\0');
-    uint8_t data[kRecordLength] = {};
+    uint8_t data[kMaxRecord] = {};
     const int16_t s =
-        Raw(c, kOps[mode], &c.pb, data, kRecordLength, key.data(), 255, static_cast<int8_t>(k));
+        Raw(c, kOps[mode], &c.pb, data, len_, key.data(), 255, static_cast<int8_t>(k));
     const Records view = View(c);
     const std::vector<Entry> entries = Entries(view, k);
     const Entry at{KeyValue(probe, k), 0, nullptr};
@@ -491,8 +495,8 @@ class Driver {
     const int mode = in.Next() % 4;
     static constexpr uint16_t kOps[] = {BTR_STEP_FIRST, BTR_STEP_LAST, BTR_STEP_NEXT,
                                         BTR_STEP_PREVIOUS};
-    uint8_t data[kRecordLength] = {};
-    const int16_t s = Raw(c, kOps[mode], &c.pb, data, kRecordLength, nullptr, 0, 0);
+    uint8_t data[kMaxRecord] = {};
+    const int16_t s = Raw(c, kOps[mode], &c.pb, data, len_, nullptr, 0, 0);
     const Records view = View(c);
     const Rec* want = nullptr;
     if (mode == 0 || (mode == 2 && !c.has_physical)) {
@@ -512,9 +516,9 @@ class Driver {
 
   void Direct(ClientState& c, Input& in) {
     const uint32_t address = in.Next() % (used_.size() + 2);
-    uint8_t data[kRecordLength] = {};
+    uint8_t data[kMaxRecord] = {};
     PutI32(data, static_cast<int32_t>(address));
-    const int16_t s = Raw(c, BTR_GET_DIRECT, &c.pb, data, kRecordLength, nullptr, 0, -1);
+    const int16_t s = Raw(c, BTR_GET_DIRECT, &c.pb, data, len_, nullptr, 0, -1);
     const Records view = View(c);
     const auto it = view.find(address);
     Read(c, s, data, it == view.end() ? nullptr : &it->second, BTR_STATUS_INVALID_ADDRESS,
@@ -576,52 +580,53 @@ class Driver {
   // block and compares them and Stat with its view.
   void CheckView(ClientState& c) {
     const Records view = View(c);
-    uint8_t data[kRecordLength];
+    uint8_t data[kMaxRecord];
     std::string key(255, '\0');
     for (int k = 0; k < kKeys && failure_.empty(); ++k) {
       const std::vector<Entry> entries = Entries(view, k);
       std::size_t i = 0;
-      int16_t s = Raw(c, BTR_GET_FIRST, &c.check, data, kRecordLength, key.data(), 255,
-                      static_cast<int8_t>(k));
+      int16_t s =
+          Raw(c, BTR_GET_FIRST, &c.check, data, len_, key.data(), 255, static_cast<int8_t>(k));
       if (s == BTR_STATUS_FILE_LOCKED) return;
       for (; s == 0 && failure_.empty(); ++i) {
         const Rec got = Decode(data, BlockAddress(c.check));
         if (!Expect(i < entries.size(), "walk of key " + std::to_string(k) +
                                             " found an extra record id " + std::to_string(got.id)))
           return;
-        Expect(got.address == entries[i].rec->address && Image(got) == Image(*entries[i].rec),
+        Expect(got.address == entries[i].rec->address &&
+                   Image(got, len_) == Image(*entries[i].rec, len_),
                "walk of key " + std::to_string(k) + " at " + std::to_string(i) + ": id " +
                    std::to_string(got.id) + ", expected " + std::to_string(entries[i].rec->id));
-        s = Raw(c, BTR_GET_NEXT, &c.check, data, kRecordLength, key.data(), 255,
-                static_cast<int8_t>(k));
+        s = Raw(c, BTR_GET_NEXT, &c.check, data, len_, key.data(), 255, static_cast<int8_t>(k));
       }
       Allowed(s, {BTR_STATUS_END_OF_FILE}, "end of walk");
       Expect(i == entries.size(), "walk of key " + std::to_string(k) + " found " +
                                       std::to_string(i) + " of " + std::to_string(entries.size()));
     }
     std::size_t n = 0;
-    int16_t s = Raw(c, BTR_STEP_FIRST, &c.check, data, kRecordLength, nullptr, 0, 0);
+    int16_t s = Raw(c, BTR_STEP_FIRST, &c.check, data, len_, nullptr, 0, 0);
     for (auto it = view.begin(); s == 0 && failure_.empty(); ++n, ++it) {
       if (!Expect(it != view.end(), "physical walk found an extra record")) return;
-      Expect(BlockAddress(c.check) == it->first && Image(Decode(data, 0)) == Image(it->second),
+      Expect(BlockAddress(c.check) == it->first &&
+                 Image(Decode(data, 0), len_) == Image(it->second, len_),
              "physical walk at " + std::to_string(n));
-      s = Raw(c, BTR_STEP_NEXT, &c.check, data, kRecordLength, nullptr, 0, 0);
+      s = Raw(c, BTR_STEP_NEXT, &c.check, data, len_, nullptr, 0, 0);
     }
     Expect(n == view.size(), "physical walk found " + std::to_string(n));
-    std::vector<uint8_t> stat(BTR_FSPEC_SIZE + 3 * BTR_KSPEC_SIZE + 64);
+    std::vector<uint8_t> stat(BTR_FILEDEF_SIZE + 3 * BTR_KEYDEF_SIZE + 64);
     uint32_t len = 0;
     s = Raw(c, BTR_STAT, &c.check, stat.data(), static_cast<uint32_t>(stat.size()), key.data(), 255,
             0, &len);
     if (!Allowed(s, {0}, "stat")) return;
-    Expect(static_cast<std::size_t>(GetI32(stat.data() + BTR_FSPEC_RECORD_COUNT)) == view.size(),
-           "stat counts " + std::to_string(GetI32(stat.data() + BTR_FSPEC_RECORD_COUNT)) +
+    Expect(static_cast<std::size_t>(GetI32(stat.data() + BTR_FILEDEF_RECORD_COUNT)) == view.size(),
+           "stat counts " + std::to_string(GetI32(stat.data() + BTR_FILEDEF_RECORD_COUNT)) +
                " records, expected " + std::to_string(view.size()));
     for (int k = 0; k < kKeys; ++k) {
       std::set<std::string> values;
       for (const Entry& e : Entries(view, k)) values.insert(e.value);
-      const uint8_t* spec =
-          stat.data() + BTR_FSPEC_SIZE + BTR_KSPEC_SIZE * static_cast<std::size_t>(k);
-      Expect(static_cast<std::size_t>(GetI32(spec + BTR_KSPEC_UNIQUE_COUNT)) == values.size(),
+      const uint8_t* key_layout =
+          stat.data() + BTR_FILEDEF_SIZE + BTR_KEYDEF_SIZE * static_cast<std::size_t>(k);
+      Expect(static_cast<std::size_t>(GetI32(key_layout + BTR_KEYDEF_UNIQUE_COUNT)) == values.size(),
              "stat unique values of key " + std::to_string(k));
     }
   }
@@ -629,6 +634,7 @@ class Driver {
   const BtrCall& call_;
   std::string path_;
   const ModelOptions& options_;
+  uint16_t len_;
   std::array<ClientState, 2> clients_;
   Records committed_;
   std::set<uint32_t> used_;

@@ -30,6 +30,9 @@ struct ModelOptions {
   // Called between a Reset of every client and the reopen (the property
   // test makes a new engine there); may be empty.
   std::function<void()> reopen;
+  int id_range = 12;            // ids are -id_range+1 .. id_range-1
+  uint16_t record_length = 24;  // at least 24; the rest is filler
+  int check_every = 1;          // key walks after every n-th operation
 };
 
 // Runs the operations of input on a fresh table at path (created, replacing

@@ -327,7 +327,7 @@ class Runner {
       if (name != "seg") continue;
       const std::vector<std::string> f = Split(value, ':');
       if (f.size() < 4) return Fail(s.line, "bad seg " + value), false;
-      uint8_t spec[BTR_KSPEC_SIZE] = {};
+      uint8_t spec[BTR_KEYDEF_SIZE] = {};
       long long pos = 0, len = 0;
       ParseInt(f[0], &pos);
       ParseInt(f[1], &len);
@@ -346,21 +346,21 @@ class Runner {
           flags |= bit;
         }
       }
-      spec[BTR_KSPEC_POSITION] = static_cast<uint8_t>(pos);
-      spec[BTR_KSPEC_POSITION + 1] = static_cast<uint8_t>(pos >> 8);
-      spec[BTR_KSPEC_LENGTH] = static_cast<uint8_t>(len);
-      spec[BTR_KSPEC_LENGTH + 1] = static_cast<uint8_t>(len >> 8);
-      spec[BTR_KSPEC_FLAGS] = static_cast<uint8_t>(flags);
-      spec[BTR_KSPEC_FLAGS + 1] = static_cast<uint8_t>(flags >> 8);
-      spec[BTR_KSPEC_TYPE] = static_cast<uint8_t>(type);
+      spec[BTR_KEYDEF_POSITION] = static_cast<uint8_t>(pos);
+      spec[BTR_KEYDEF_POSITION + 1] = static_cast<uint8_t>(pos >> 8);
+      spec[BTR_KEYDEF_LENGTH] = static_cast<uint8_t>(len);
+      spec[BTR_KEYDEF_LENGTH + 1] = static_cast<uint8_t>(len >> 8);
+      spec[BTR_KEYDEF_FLAGS] = static_cast<uint8_t>(flags);
+      spec[BTR_KEYDEF_FLAGS + 1] = static_cast<uint8_t>(flags >> 8);
+      spec[BTR_KEYDEF_TYPE] = static_cast<uint8_t>(type);
       for (std::size_t k = 4; k < f.size(); ++k) {
         const std::size_t eq = f[k].find('=');
         long long v = 0;
         ParseInt(f[k].substr(eq + 1), &v);
         const std::string what = f[k].substr(0, eq);
-        if (what == "null") spec[BTR_KSPEC_NULL_VALUE] = static_cast<uint8_t>(v);
-        if (what == "num") spec[BTR_KSPEC_KEY_NUMBER] = static_cast<uint8_t>(v);
-        if (what == "acs") spec[BTR_KSPEC_ACS_NUMBER] = static_cast<uint8_t>(v);
+        if (what == "null") spec[BTR_KEYDEF_NULL_VALUE] = static_cast<uint8_t>(v);
+        if (what == "num") spec[BTR_KEYDEF_KEY_NUMBER] = static_cast<uint8_t>(v);
+        if (what == "acs") spec[BTR_KEYDEF_ACS_NUMBER] = static_cast<uint8_t>(v);
       }
       out->append(reinterpret_cast<const char*>(spec), sizeof spec);
       if (!(flags & BTR_KEY_SEGMENTED)) ++*keys;
@@ -487,16 +487,16 @@ class Runner {
     } else if (info->code == BTR_CREATE) {
       const std::string path = path_arg();
       std::memcpy(key.data(), path.data(), std::min<std::size_t>(path.size(), 255));
-      std::string spec(BTR_FSPEC_SIZE, '\0');
+      std::string spec(BTR_FILEDEF_SIZE, '\0');
       long long v = 0;
       if (s.Arg("record") && ParseInt(*s.Arg("record"), &v)) {
-        spec[BTR_FSPEC_RECORD_LENGTH] = static_cast<char>(v);
-        spec[BTR_FSPEC_RECORD_LENGTH + 1] = static_cast<char>(v >> 8);
+        spec[BTR_FILEDEF_RECORD_LENGTH] = static_cast<char>(v);
+        spec[BTR_FILEDEF_RECORD_LENGTH + 1] = static_cast<char>(v >> 8);
       }
       v = 1024;
       if (s.Arg("page")) ParseInt(*s.Arg("page"), &v);
-      spec[BTR_FSPEC_PAGE_SIZE] = static_cast<char>(v);
-      spec[BTR_FSPEC_PAGE_SIZE + 1] = static_cast<char>(v >> 8);
+      spec[BTR_FILEDEF_PAGE_SIZE] = static_cast<char>(v);
+      spec[BTR_FILEDEF_PAGE_SIZE + 1] = static_cast<char>(v >> 8);
       int flags = 0;
       if (const std::string* f = s.Arg("fflags")) {
         for (const std::string& name : Split(*f, ',')) {
@@ -505,14 +505,14 @@ class Runner {
           flags |= bit;
         }
       }
-      spec[BTR_FSPEC_FILE_FLAGS] = static_cast<char>(flags);
-      spec[BTR_FSPEC_FILE_FLAGS + 1] = static_cast<char>(flags >> 8);
+      spec[BTR_FILEDEF_FILE_FLAGS] = static_cast<char>(flags);
+      spec[BTR_FILEDEF_FILE_FLAGS + 1] = static_cast<char>(flags >> 8);
       std::string keys;
       int key_count = 0;
       if (!KeySpecs(s, &keys, &key_count)) return;
-      spec[BTR_FSPEC_KEY_COUNT] = static_cast<char>(key_count);
+      spec[BTR_FILEDEF_KEY_COUNT] = static_cast<char>(key_count);
       if (s.Arg("keycount") && ParseInt(*s.Arg("keycount"), &v))
-        spec[BTR_FSPEC_KEY_COUNT] = static_cast<char>(v);
+        spec[BTR_FILEDEF_KEY_COUNT] = static_cast<char>(v);
       rec = spec + keys;
       std::memcpy(data.data(), rec.data(), rec.size());
       len = static_cast<uint32_t>(rec.size());
@@ -622,34 +622,34 @@ class Runner {
         CheckEq(s, text, name, got, value);
       }
     } else if (name == "records") {
-      CheckEq(s, text, "records", u32(data.data() + BTR_FSPEC_RECORD_COUNT), value);
+      CheckEq(s, text, "records", u32(data.data() + BTR_FILEDEF_RECORD_COUNT), value);
     } else if (name == "keys") {
-      CheckEq(s, text, "keys", data[BTR_FSPEC_KEY_COUNT], value);
+      CheckEq(s, text, "keys", data[BTR_FILEDEF_KEY_COUNT], value);
     } else if (name == "version") {
-      CheckEq(s, text, "version", data[BTR_FSPEC_FILE_VERSION], value);
+      CheckEq(s, text, "version", data[BTR_FILEDEF_FILE_VERSION], value);
     } else if (name == "reclen") {
-      CheckEq(s, text, "record length", u16(BTR_FSPEC_RECORD_LENGTH), value);
+      CheckEq(s, text, "record length", u16(BTR_FILEDEF_RECORD_LENGTH), value);
     } else if (name == "page") {
-      CheckEq(s, text, "page size", u16(BTR_FSPEC_PAGE_SIZE), value);
+      CheckEq(s, text, "page size", u16(BTR_FILEDEF_PAGE_SIZE), value);
     } else if (name == "fflags") {
-      CheckEq(s, text, "file flags", u16(BTR_FSPEC_FILE_FLAGS), value);
+      CheckEq(s, text, "file flags", u16(BTR_FILEDEF_FILE_FLAGS), value);
     } else if (name == "keynums" || name == "unique" || name == "segflags") {
       // One value per key (its first segment), or per segment for segflags.
       std::string got;
-      std::size_t at = BTR_FSPEC_SIZE;
+      std::size_t at = BTR_FILEDEF_SIZE;
       bool first = true;
-      for (int k = 0; k < data[BTR_FSPEC_KEY_COUNT]; ++k) {
+      for (int k = 0; k < data[BTR_FILEDEF_KEY_COUNT]; ++k) {
         for (;;) {
-          const int flags = u16(at + BTR_KSPEC_FLAGS);
-          const long long v = name == "keynums"  ? data[at + BTR_KSPEC_KEY_NUMBER]
-                              : name == "unique" ? u32(data.data() + at + BTR_KSPEC_UNIQUE_COUNT)
+          const int flags = u16(at + BTR_KEYDEF_FLAGS);
+          const long long v = name == "keynums"  ? data[at + BTR_KEYDEF_KEY_NUMBER]
+                              : name == "unique" ? u32(data.data() + at + BTR_KEYDEF_UNIQUE_COUNT)
                                                  : flags;
           if (first || name == "segflags") {
             if (!got.empty()) got += ",";
             got += std::to_string(v);
           }
           first = false;
-          at += BTR_KSPEC_SIZE;
+          at += BTR_KEYDEF_SIZE;
           if (!(flags & BTR_KEY_SEGMENTED)) break;
         }
         first = true;
@@ -657,17 +657,17 @@ class Runner {
       if (got != value) Fail(s.line, name + " " + got + ", expected " + value + "  [" + text + "]");
     } else if (name == "acscount") {
       std::size_t segments = 0;
-      std::size_t at = BTR_FSPEC_SIZE;
-      for (int k = 0; k < data[BTR_FSPEC_KEY_COUNT]; ++k) {
+      std::size_t at = BTR_FILEDEF_SIZE;
+      for (int k = 0; k < data[BTR_FILEDEF_KEY_COUNT]; ++k) {
         do {
           ++segments;
-          at += BTR_KSPEC_SIZE;
-        } while (u16(at - BTR_KSPEC_SIZE + BTR_KSPEC_FLAGS) & BTR_KEY_SEGMENTED);
+          at += BTR_KEYDEF_SIZE;
+        } while (u16(at - BTR_KEYDEF_SIZE + BTR_KEYDEF_FLAGS) & BTR_KEY_SEGMENTED);
       }
-      CheckEq(
-          s, text, "ACS blocks",
-          static_cast<long long>((len - BTR_FSPEC_SIZE - segments * BTR_KSPEC_SIZE) / BTR_ACS_SIZE),
-          value);
+      CheckEq(s, text, "ACS blocks",
+              static_cast<long long>((len - BTR_FILEDEF_SIZE - segments * BTR_KEYDEF_SIZE) /
+                                     BTR_ACS_SIZE),
+              value);
     } else if (name == "blocks") {
       std::vector<VersionBlock> want;
       if (!ParseVersionBlocks(value, &want)) return Fail(s.line, "bad blocks " + value);

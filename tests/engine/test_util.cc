@@ -26,20 +26,20 @@ std::string TempDir::File(const std::string& name) const {
 
 std::string CreateBuffer(uint16_t record_length, uint16_t page_size, uint16_t file_flags,
                          const std::vector<std::vector<SegmentSpec>>& keys) {
-  std::string b(BTR_FSPEC_SIZE, '\0');
-  Put16(&b, BTR_FSPEC_RECORD_LENGTH, record_length);
-  Put16(&b, BTR_FSPEC_PAGE_SIZE, page_size);
-  b[BTR_FSPEC_KEY_COUNT] = static_cast<char>(keys.size());
-  Put16(&b, BTR_FSPEC_FILE_FLAGS, file_flags);
+  std::string b(BTR_FILEDEF_SIZE, '\0');
+  Put16(&b, BTR_FILEDEF_RECORD_LENGTH, record_length);
+  Put16(&b, BTR_FILEDEF_PAGE_SIZE, page_size);
+  b[BTR_FILEDEF_KEY_COUNT] = static_cast<char>(keys.size());
+  Put16(&b, BTR_FILEDEF_FILE_FLAGS, file_flags);
   for (const auto& key : keys) {
     for (std::size_t i = 0; i < key.size(); ++i) {
-      std::string spec(BTR_KSPEC_SIZE, '\0');
-      Put16(&spec, BTR_KSPEC_POSITION, key[i].position);
-      Put16(&spec, BTR_KSPEC_LENGTH, key[i].length);
+      std::string spec(BTR_KEYDEF_SIZE, '\0');
+      Put16(&spec, BTR_KEYDEF_POSITION, key[i].position);
+      Put16(&spec, BTR_KEYDEF_LENGTH, key[i].length);
       uint16_t flags = key[i].flags | BTR_KEY_EXTENDED_TYPE;
       if (i + 1 < key.size()) flags |= BTR_KEY_SEGMENTED;
-      Put16(&spec, BTR_KSPEC_FLAGS, flags);
-      spec[BTR_KSPEC_TYPE] = static_cast<char>(key[i].type);
+      Put16(&spec, BTR_KEYDEF_FLAGS, flags);
+      spec[BTR_KEYDEF_TYPE] = static_cast<char>(key[i].type);
       b += spec;
     }
   }
@@ -167,7 +167,7 @@ uint32_t TestClient::RecordCount(Block* block) {
   uint32_t len = static_cast<uint32_t>(data.size());
   char key[256] = {};
   if (Call(BTR_STAT, block, data.data(), &len, key, 0) != 0) return UINT32_MAX;
-  const uint8_t* p = data.data() + BTR_FSPEC_RECORD_COUNT;
+  const uint8_t* p = data.data() + BTR_FILEDEF_RECORD_COUNT;
   return static_cast<uint32_t>(p[0] | (p[1] << 8) | (p[2] << 16) |
                                (static_cast<uint32_t>(p[3]) << 24));
 }
