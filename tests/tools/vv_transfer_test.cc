@@ -211,6 +211,26 @@ TEST_F(VvTransferTest, ImportThenExportGivesTheRowsBack) {
   EXPECT_NE(r.out.find(", 3000 records, 3 indexes: no problems.\n"), std::string::npos) << r.out;
 }
 
+TEST_F(VvTransferTest, ProgressBarOnATerminalOnly) {
+  if (!platform::FileExists("/usr/bin/script")) GTEST_SKIP() << "no script(1) to give vv a terminal";
+  MakeItems();
+  Write("items.csv", Csv(Items(3000)));
+  // script(1) runs vv on a pseudo-terminal and copies what vv writes there.
+  static const int anchor = 0;
+  Write("run.sh", Quote(platform::ModuleDirectory(&anchor) + "vv") + " --data " + Quote(Path("data")) +
+                      " import ITEMS " + Quote(Path("items.csv")) + " --batch 100\n");
+  std::unique_ptr<platform::Process> p = platform::SpawnProcess(
+      "/bin/sh", {"-c", "cd " + Quote(Path("")) + " && script -qec 'sh run.sh' /dev/null >tty.txt"});
+  ASSERT_TRUE(p);
+  ASSERT_EQ(p->Wait(), 0);
+  const std::string tty = Read("tty.txt");
+  EXPECT_EQ(tty.rfind("\rImporting ITEMS [", 0), 0u) << tty;
+  EXPECT_NE(tty.find("%  "), std::string::npos) << tty;
+  // The bar is blanked before the summary line.
+  EXPECT_NE(tty.find(" \rITEMS: 3000 rows imported"), std::string::npos)
+      << tty.substr(tty.size() - std::min<std::size_t>(tty.size(), 200));
+}
+
 TEST_F(VvTransferTest, ABadRowLeavesTheTableAsItWas) {
   MakeItems();
   Write("first.csv", Csv(Items(3, 1)));

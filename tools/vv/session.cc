@@ -15,6 +15,22 @@ namespace {
 // and numbers and dates take a few dozen characters.
 constexpr std::size_t kFieldTextMax = 65536 + 64;
 
+// Anchors the lookup of the directory this program is in.
+const int kModuleAnchor = 0;
+
+// The driver beside this program (the build tree, Windows), else in the
+// library directory of an installed tree.
+std::string DriverPath() {
+  const std::string dir = platform::ModuleDirectory(&kModuleAnchor);
+  const std::string beside = dir + platform::SharedLibraryName("veverave");
+#ifdef VV_BIN_TO_LIB
+  const std::string installed =
+      dir + VV_BIN_TO_LIB + platform::kPathSeparator + platform::SharedLibraryName("veverave");
+  if (!platform::FileExists(beside) && platform::FileExists(installed)) return installed;
+#endif
+  return beside;
+}
+
 }  // namespace
 
 int16_t ReportError(int16_t number, const std::string& text) {
@@ -44,7 +60,7 @@ bool Session::CheckDirectory() {
 
 bool Session::LoadDriver() {
   std::string why;
-  driver_ = host::DriverLibrary::Load(*host_, "", &why);
+  driver_ = host::DriverLibrary::Load(*host_, DriverPath(), &why);
   if (!driver_) {
     ReportError(host::kErrCannotOpen, "the driver cannot be loaded: " + why);
     return false;
