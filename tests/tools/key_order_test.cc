@@ -1,5 +1,6 @@
-// The check's key order: the cases where a plain byte comparison would be
-// wrong, and the null-key rules.
+// The check's key order where the run of -check on a file with keys of many
+// types (vvbutil_maintenance_test.cc) meets no such values, and the null-key
+// rules.
 #include "vvbutil/key_order.h"
 
 #include <gtest/gtest.h>
@@ -56,39 +57,23 @@ TEST(KeyOrderTest, ValuesOrderByTheirTypes) {
   std::memcpy(nanBytes.data(), &nan, 8);
   std::memcpy(oneBytes.data(), &one, 8);
   const Case cases[] = {
-      {"string bytes unsigned", Key({Seg(BTR_TYPE_STRING, 1)}), "\x80", "a", 1},
       {"no-case folds a-z only", Key({Seg(BTR_TYPE_STRING, 2, BTR_KEY_NO_CASE)}), "aB", "Ab", 0},
       {"no-case keeps other bytes", Key({Seg(BTR_TYPE_STRING, 1, BTR_KEY_NO_CASE)}), "_", "a", 1},
       {"collating sequence", Key({acs}), "a", "b", 1},
-      {"descending", Key({Seg(BTR_TYPE_STRING, 1, BTR_KEY_DESCENDING)}), "a", "b", 1},
-      {"zstring ends at NUL", Key({Seg(BTR_TYPE_ZSTRING, 4)}), B({'a', 0, 'z', 'z'}),
-       B({'a', 0, 'a', 'a'}), 0},
-      {"zstring prefix first", Key({Seg(BTR_TYPE_ZSTRING, 3)}), B({'a', 0, 0}),
-       B({'a', 'b', 0}), -1},
-      {"lstring by its length", Key({Seg(BTR_TYPE_LSTRING, 4)}), B({1, 'b', 'z', 'z'}),
-       B({2, 'a', 'a', 0}), 1},
-      {"integer signed", Key({Seg(BTR_TYPE_INTEGER, 2)}), B({0xFF, 0xFF}), B({1, 0}), -1},
-      {"integer little-endian", Key({Seg(BTR_TYPE_INTEGER, 2)}), B({0xFF, 0}), B({0, 1}), -1},
-      {"unsigned", Key({Seg(BTR_TYPE_UNSIGNED, 2)}), B({0xFF, 0xFF}), B({1, 0}), 1},
-      {"old-style binary", Key({{1, 3, BTR_KEY_BINARY, 0, 0, 0, 0, 0}}), B({9, 0, 0}),
-       B({0, 0, 1}), -1},
-      {"date year first", Key({Seg(BTR_TYPE_DATE, 4)}), B({31, 12, 0xCF, 7}), B({1, 1, 0xD0, 7}),
+      {"zstring prefix first", Key({Seg(BTR_TYPE_ZSTRING, 3)}), B({'a', 0, 0}), B({'a', 'b', 0}),
+       -1},
+      {"old-style binary", Key({{1, 3, BTR_KEY_BINARY, 0, 0, 0, 0, 0}}), B({9, 0, 0}), B({0, 0, 1}),
        -1},
       {"float NaN last", Key({Seg(BTR_TYPE_FLOAT, 8)}), nanBytes, oneBytes, 1},
-      {"float NaNs equal", Key({Seg(BTR_TYPE_FLOAT, 8)}), nanBytes, nanBytes, 0},
-      {"decimal sign", Key({Seg(BTR_TYPE_DECIMAL, 2)}), B({0x01, 0x0D}), B({0x00, 0x0C}), -1},
-      {"decimal negatives reversed", Key({Seg(BTR_TYPE_DECIMAL, 2)}), B({0x02, 0x0D}),
-       B({0x01, 0x0D}), -1},
       {"decimal -0 equals +0", Key({Seg(BTR_TYPE_DECIMAL, 2)}), B({0, 0x0D}), B({0, 0x0F}), 0},
       {"numeric overpunch negative", Key({Seg(BTR_TYPE_NUMERIC, 3)}), "01J", "011", -1},
-      {"numeric overpunch positive", Key({Seg(BTR_TYPE_NUMERIC, 3)}), "01A", "011", 0},
       {"numeric -0 equals 0", Key({Seg(BTR_TYPE_NUMERIC, 2)}), "0}", "00", 0},
       {"numericsa", Key({Seg(BTR_TYPE_NUMERIC_SA, 2)}), "1q", "11", -1},
       {"numericsts", Key({Seg(BTR_TYPE_NUMERIC_STS, 3)}), "09-", "01+", -1},
       {"bfloat negative", Key({Seg(BTR_TYPE_BFLOAT, 4)}), B({0, 0, 0x80, 0x81}), B({0, 0, 0, 0}),
        -1},
-      {"bfloat exponent", Key({Seg(BTR_TYPE_BFLOAT, 4)}), B({0, 0, 0x7F, 0x81}),
-       B({0, 0, 0, 0x82}), -1},
+      {"bfloat exponent", Key({Seg(BTR_TYPE_BFLOAT, 4)}), B({0, 0, 0x7F, 0x81}), B({0, 0, 0, 0x82}),
+       -1},
       {"second segment decides",
        Key({Seg(BTR_TYPE_STRING, 1), Seg(BTR_TYPE_INTEGER, 1, BTR_KEY_DESCENDING)}), "a\x01",
        "a\x02", 1},
@@ -120,8 +105,8 @@ TEST(KeyOrderTest, NullKeyRulesLeaveRecordsOut) {
   EXPECT_FALSE(vv::butil::LeavesOut(Key({Seg(BTR_TYPE_STRING, 2)}), "\0\0"));
   SegmentLayout indicator = Seg(BTR_TYPE_NULL_INDICATOR, 1, BTR_KEY_NULL_ALL);
   indicator.null_value = 1;
-  EXPECT_FALSE(vv::butil::LeavesOut(Key({indicator, Seg(BTR_TYPE_STRING, 1, BTR_KEY_NULL_ALL)}),
-                                    "\x01x"));
+  EXPECT_FALSE(
+      vv::butil::LeavesOut(Key({indicator, Seg(BTR_TYPE_STRING, 1, BTR_KEY_NULL_ALL)}), "\x01x"));
 
   std::string value;
   FileKey split = Key({Seg(BTR_TYPE_STRING, 2), Seg(BTR_TYPE_STRING, 1)});

@@ -127,8 +127,8 @@ class VvTransferTest : public vv::testing::ProgramTest {
   // A row in the form export writes: numbers with all their places, dates
   // YYYY-MM-DD, binary data in lower-case hex.
   static std::vector<std::string> Item(int no, std::mt19937& rng) {
-    static const char* const kNames[] = {"Bolt", "nut, M6", "Washer \"flat\"", "", "  spaced",
-                                         "Hinge\nbrass", "Ä-umlaut"};
+    static const char* const kNames[] = {"Bolt",     "nut, M6",      "Washer \"flat\"", "",
+                                         "  spaced", "Hinge\nbrass", "Ä-umlaut"};
     std::string name = kNames[rng() % 7] + std::to_string(no % 100);
     std::string prefix = name.substr(0, 3);
     prefix.erase(prefix.find_last_not_of(' ') + 1);
@@ -143,7 +143,8 @@ class VvTransferTest : public vv::testing::ProgramTest {
       std::snprintf(added, sizeof added, "%04d-%02d-%02d", 1900 + static_cast<int>(rng() % 200),
                     1 + static_cast<int>(rng() % 12), 1 + static_cast<int>(rng() % 28));
     }
-    std::string notes = rng() % 3 == 0 ? "" : "Note " + std::to_string(no) + ", \"quoted\"\r\nline 2";
+    std::string notes =
+        rng() % 3 == 0 ? "" : "Note " + std::to_string(no) + ", \"quoted\"\r\nline 2";
     notes += std::string(rng() % 300, 'n');
     std::string photo;
     for (unsigned i = rng() % 40; i > 0; --i) photo += "0123456789abcdef"[rng() % 16];
@@ -212,15 +213,18 @@ TEST_F(VvTransferTest, ImportThenExportGivesTheRowsBack) {
 }
 
 TEST_F(VvTransferTest, ProgressBarOnATerminalOnly) {
-  if (!platform::FileExists("/usr/bin/script")) GTEST_SKIP() << "no script(1) to give vv a terminal";
+  if (!platform::FileExists("/usr/bin/script"))
+    GTEST_SKIP() << "no script(1) to give vv a terminal";
   MakeItems();
   Write("items.csv", Csv(Items(3000)));
   // script(1) runs vv on a pseudo-terminal and copies what vv writes there.
   static const int anchor = 0;
-  Write("run.sh", Quote(platform::ModuleDirectory(&anchor) + "vv") + " --data " + Quote(Path("data")) +
-                      " import ITEMS " + Quote(Path("items.csv")) + " --batch 100\n");
+  Write("run.sh", Quote(platform::ModuleDirectory(&anchor) + "vv") + " --data " +
+                      Quote(Path("data")) + " import ITEMS " + Quote(Path("items.csv")) +
+                      " --batch 100\n");
   std::unique_ptr<platform::Process> p = platform::SpawnProcess(
-      "/bin/sh", {"-c", "cd " + Quote(Path("")) + " && script -qec 'sh run.sh' /dev/null >tty.txt"});
+      "/bin/sh",
+      {"-c", "cd " + Quote(Path("")) + " && script -qec 'sh run.sh' /dev/null >tty.txt"});
   ASSERT_TRUE(p);
   ASSERT_EQ(p->Wait(), 0);
   const std::string tty = Read("tty.txt");
@@ -262,13 +266,13 @@ TEST_F(VvTransferTest, ABadRowLeavesTheTableAsItWas) {
 TEST_F(VvTransferTest, KeepGoingSkipsEachKindOfBadRow) {
   MakeItems();
   Rows rows = Items(40, 3);
-  rows[3][0] = rows[2][0];             // a number index 1 has already
-  rows[5][5] = "2023-02-29";           // no such day
-  rows[7][3] = "ten";                  // no number
-  rows[9][1] = std::string(21, 'x');   // longer than NAME
-  rows[11][7] = "abc";                 // odd hex digits
-  rows[13].pop_back();                 // a field short
-  rows[15][2] = "Zzz";                 // PREFIX against NAME
+  rows[3][0] = rows[2][0];            // a number index 1 has already
+  rows[5][5] = "2023-02-29";          // no such day
+  rows[7][3] = "ten";                 // no number
+  rows[9][1] = std::string(21, 'x');  // longer than NAME
+  rows[11][7] = "abc";                // odd hex digits
+  rows[13].pop_back();                // a field short
+  rows[15][2] = "Zzz";                // PREFIX against NAME
   Write("items.csv", Csv(rows));
   RunResult r = Vv({"import", "ITEMS", Path("items.csv"), "--keep-going"});
   EXPECT_EQ(r.exit_code, 1);
@@ -306,10 +310,12 @@ TEST_F(VvTransferTest, CheckReportsADamagedTable) {
   name.resize(20, ' ');
   std::string victim(4, '\0');
   const int no = std::stoi(rows[1000][0]);
-  for (int i = 0; i < 4; ++i) victim[static_cast<std::size_t>(i)] = static_cast<char>(no >> (8 * i));
+  for (int i = 0; i < 4; ++i)
+    victim[static_cast<std::size_t>(i)] = static_cast<char>(no >> (8 * i));
   victim += name;
   std::size_t hits = 0;
-  for (std::size_t at = file.find(victim); at != std::string::npos; at = file.find(victim, at + 1)) {
+  for (std::size_t at = file.find(victim); at != std::string::npos;
+       at = file.find(victim, at + 1)) {
     file[at + 2] ^= 0x33;
     ++hits;
   }

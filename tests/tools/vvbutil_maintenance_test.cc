@@ -24,7 +24,9 @@ using vv::testing::RunResult;
 //   51 word lstring 8   59 stamp unsigned 4   63 one byte of filler
 std::string Row(int32_t id, std::mt19937& rng) {
   std::string r(64, '\0');
-  const auto put = [&r](std::size_t at, const void* p, std::size_t n) { std::memcpy(&r[at], p, n); };
+  const auto put = [&r](std::size_t at, const void* p, std::size_t n) {
+    std::memcpy(&r[at], p, n);
+  };
   put(0, &id, 4);
   const std::string names[] = {"alder", "Alder", "birch", "BIRCH", "cedar", "", "~"};
   std::string name = names[rng() % 7];
@@ -37,12 +39,13 @@ std::string Row(int32_t id, std::mt19937& rng) {
   const bool negative = rng() % 3 == 0;
   char digits[10];
   std::snprintf(digits, sizeof digits, "%09u", amount);
-  for (int i = 0; i < 4; ++i) r[24 + i] = static_cast<char>(((digits[2 * i] - '0') << 4) | (digits[2 * i + 1] - '0'));
+  for (int i = 0; i < 4; ++i)
+    r[24 + i] = static_cast<char>(((digits[2 * i] - '0') << 4) | (digits[2 * i + 1] - '0'));
   r[28] = static_cast<char>(((digits[8] - '0') << 4) | (negative ? 0xD : 0xC));
   const double ratio = rng() % 10 == 0 ? NAN : (static_cast<double>(rng() % 2001) - 1000) / 8;
   put(29, &ratio, 8);
-  const uint8_t day[4] = {static_cast<uint8_t>(1 + rng() % 28), static_cast<uint8_t>(1 + rng() % 12),
-                          static_cast<uint8_t>(rng() % 3), 7};
+  const uint8_t day[4] = {static_cast<uint8_t>(1 + rng() % 28),
+                          static_cast<uint8_t>(1 + rng() % 12), static_cast<uint8_t>(rng() % 3), 7};
   put(37, day, 4);
   // Zoned digits, the last one overpunched with its sign.
   std::string num = std::to_string(10000 + rng() % 90000);
@@ -191,7 +194,8 @@ TEST_F(VvbutilMaintenanceTest, DamagedFileIsReportedAndWhatIsLeftRecovered) {
   std::string file = Read("rows.btr");
   const std::string victim = rows[1499].substr(0, 16);
   std::size_t hits = 0;
-  for (std::size_t at = file.find(victim); at != std::string::npos; at = file.find(victim, at + 1)) {
+  for (std::size_t at = file.find(victim); at != std::string::npos;
+       at = file.find(victim, at + 1)) {
     file[at + 6] ^= 0x5A;
     ++hits;
   }
@@ -215,7 +219,8 @@ TEST_F(VvbutilMaintenanceTest, DamagedFileIsReportedAndWhatIsLeftRecovered) {
   EXPECT_EQ(distinct.size(), recovered.size());
   EXPECT_LT(recovered.size(), rows.size());
   EXPECT_GT(recovered.size(), rows.size() / 2);
-  for (const std::string& record : recovered) EXPECT_TRUE(all.count(record)) << record.substr(4, 12);
+  for (const std::string& record : recovered)
+    EXPECT_TRUE(all.count(record)) << record.substr(4, 12);
   EXPECT_EQ(distinct.count(rows[1499]), 0u);
   EXPECT_NE(r.out.find("of the 3000 records the file counts could not be read"), std::string::npos)
       << r.out;

@@ -69,18 +69,18 @@ int CheckCommand(const CommandLine& line) {
   std::string error;
   if (status == BTR_STATUS_SUCCESS) status = butil::StatFile(file, &info, &error);
   if (status != BTR_STATUS_SUCCESS) {
-    problem("the file " + path + " cannot be checked: " +
-            (error.empty() ? butil::StatusText(status) : error));
+    problem("the file " + path +
+            " cannot be checked: " + (error.empty() ? butil::StatusText(status) : error));
     return kExitError;
   }
-  const butil::CheckResult result =
-      butil::CheckFile(file, info, [&](int key) { return IndexName(*table, key); }, problem);
+  const butil::CheckResult result = butil::CheckFile(
+      file, info, [&](int key) { return IndexName(*table, key); }, problem);
   problems += result.problems;
   std::printf("%s: %s, %s, %zu index%s: %s.\n", table->name.c_str(), path.c_str(),
-              butil::RecordCount(result.records).c_str(), result.keys,
-              result.keys == 1 ? "" : "es",
-              problems == 0 ? "no problems" : (std::to_string(problems) + " problem" +
-                                               (problems == 1 ? "" : "s")).c_str());
+              butil::RecordCount(result.records).c_str(), result.keys, result.keys == 1 ? "" : "es",
+              problems == 0
+                  ? "no problems"
+                  : (std::to_string(problems) + " problem" + (problems == 1 ? "" : "s")).c_str());
   return problems == 0 ? kExitOk : kExitError;
 }
 

@@ -50,9 +50,10 @@ struct OptionEntry {
 };
 
 constexpr OptionEntry kOptions[] = {
-    {"--data", kOptData, true},   {"--index", kOptIndex, true}, {"--from", kOptFrom, true},
-    {"--limit", kOptLimit, true}, {"--csv", kOptCsv, false},
-    {"--keep-going", kOptKeepGoing, false}, {"--batch", kOptBatch, true},
+    {"--data", kOptData, true},   {"--index", kOptIndex, true},
+    {"--from", kOptFrom, true},   {"--limit", kOptLimit, true},
+    {"--csv", kOptCsv, false},    {"--keep-going", kOptKeepGoing, false},
+    {"--batch", kOptBatch, true},
 };
 
 // Rows per import transaction: at most this many, so that a transaction's
@@ -171,7 +172,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* out, st
   out->command = command->command;
   if (out->operands.size() < command->minOperands) {
     *error = std::string(command->name) + " needs " +
-             (command->maxOperands == 2 ? "a table name and a file name"
+             (command->maxOperands == 2   ? "a table name and a file name"
               : command->minOperands == 1 ? "a table name"
                                           : "more operands");
     return false;

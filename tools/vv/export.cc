@@ -128,8 +128,8 @@ int ExportCommand(const CommandLine& line) {
   if (!EndOfIndex(rc)) return session.Fail();
   session.host().ClearError();
   if (!out.Finish()) return session.Fail();
-  std::printf("%s: %s record%s exported to %s.\n", table.name.c_str(), std::to_string(count).c_str(),
-              count == 1 ? "" : "s", line.operands[1].c_str());
+  std::printf("%s: %s record%s exported to %s.\n", table.name.c_str(),
+              std::to_string(count).c_str(), count == 1 ? "" : "s", line.operands[1].c_str());
   return kExitOk;
 }
 

@@ -308,8 +308,8 @@ int ImportCommand(const CommandLine& line) {
   std::printf("%s: %s imported from %s", table.name.c_str(), Rows(imported).c_str(), path.c_str());
   if (rejected > 0) {
     std::printf(", %s rejected", Rows(rejected).c_str());
-    if (rejected > kReportedRows) std::printf(" (the first %llu listed)",
-                                              static_cast<unsigned long long>(kReportedRows));
+    if (rejected > kReportedRows)
+      std::printf(" (the first %llu listed)", static_cast<unsigned long long>(kReportedRows));
   }
   std::printf(" (%llu transaction%s).\n", static_cast<unsigned long long>(transactions),
               transactions == 1 ? "" : "s");

@@ -13,7 +13,8 @@ constexpr uint64_t kRedrawMs = 100;
 }  // namespace
 
 ProgressBar::ProgressBar(std::string label, std::string unit)
-    : label_(std::move(label)), unit_(std::move(unit)),
+    : label_(std::move(label)),
+      unit_(std::move(unit)),
       enabled_(platform::StandardErrorIsTerminal()) {}
 
 std::string ProgressBar::Line(const std::string& label, const std::string& unit, uint64_t done,

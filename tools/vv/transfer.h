@@ -22,8 +22,7 @@ std::string CsvValueOf(const FieldInfo& field, const std::string& raw);
 // Puts a CSV value into the field of the record buffer. False with the error
 // pending: 14 not a number, 11 a number too large, 16 not a date, 4416 not
 // hex digits, or the driver's error.
-bool PutCsvValue(Session& session, int32_t handle, const FieldInfo& field,
-                 const std::string& text);
+bool PutCsvValue(Session& session, int32_t handle, const FieldInfo& field, const std::string& text);
 
 // Reads the field back after the puts of a record: false with error 4417
 // pending (its text names the value given and the value kept) when the field

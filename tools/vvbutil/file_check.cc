@@ -90,7 +90,8 @@ void CheckKey(OpenFile& file, const KeyCheck& c, WalkReport& report) {
     status = walk.Address(&address);
     if (status != BTR_STATUS_SUCCESS) break;
     const bool readable = KeyOfRecord(c.key, walk.record(), &fromRecord);
-    if (!readable) report.Add(entry + " (" + Rec(address) + "): the record is too short for the key");
+    if (!readable)
+      report.Add(entry + " (" + Rec(address) + "): the record is too short for the key");
     const std::string_view buffer = walk.key_buffer();
     value = buffer.empty() ? fromRecord : std::string(buffer.substr(0, c.key.length()));
     if (readable && value != fromRecord) {
@@ -121,8 +122,8 @@ void CheckKey(OpenFile& file, const KeyCheck& c, WalkReport& report) {
   }
   const uint64_t entries = walk.count();
   if (status != BTR_STATUS_END_OF_FILE) {
-    report.Add("the walk stopped after " + std::to_string(entries) + " entries: " +
-               StatusText(status));
+    report.Add("the walk stopped after " + std::to_string(entries) +
+               " entries: " + StatusText(status));
     return;
   }
   if (c.physical == nullptr) return;
@@ -172,8 +173,8 @@ CheckResult CheckFile(OpenFile& file, const StatInfo& info, const WalkNameFn& na
     result.records = physical.size();
     whole = status == BTR_STATUS_END_OF_FILE;
     if (!whole) {
-      report.Add("the walk stopped after " + std::to_string(result.records) + " records: " +
-                 StatusText(status));
+      report.Add("the walk stopped after " + std::to_string(result.records) +
+                 " records: " + StatusText(status));
     }
     for (uint32_t address : physical.Finish()) report.Add(Rec(address) + " comes more than once");
     if (whole && info.file.record_count != result.records) {

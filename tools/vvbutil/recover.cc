@@ -70,7 +70,8 @@ int RunRecover(const CommandLine& c, Client& client, std::FILE* out, std::FILE* 
       status = walk.Address(&address);
       if (status != BTR_STATUS_SUCCESS) break;
       if (!written.insert(address).second) continue;
-      if (!writer.Add(walk.record())) return Fail(err, "cannot write the sequential file " + c.other);
+      if (!writer.Add(walk.record()))
+        return Fail(err, "cannot write the sequential file " + c.other);
     }
     if (status == BTR_STATUS_END_OF_FILE && &w == &walks[0]) {
       whole = true;

@@ -74,7 +74,8 @@ TEST(KeywordsDocTest, DeploymentPageListsEverySettingsKeyword) {
   std::vector<std::string> expected;
   for (int i = 0; i < vv::driver::kKeywordCount; ++i) {
     const vv::driver::KeywordInfo& k = vv::driver::kKeywords[i];
-    if (!k.refusedInSettings) expected.push_back(std::to_string(i) + " " + k.name + " " + ValueText(k));
+    if (!k.refusedInSettings)
+      expected.push_back(std::to_string(i) + " " + k.name + " " + ValueText(k));
   }
   EXPECT_EQ(DocumentedRows(*page), expected);
 }
