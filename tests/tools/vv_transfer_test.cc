@@ -329,7 +329,7 @@ TEST_F(VvTransferTest, CheckReportsADamagedTable) {
 TEST_F(VvTransferTest, FilesThatDoNotFitAreRefused) {
   MakeItems();
   Write("bad_header.csv", "NO,NAME,COLOUR\r\n1,a,red\r\n");
-  Write("twice.csv", "NO,no\r\n1,1\r\n");
+  Write("twice.csv", "NO , no\r\n1,1\r\n");
   Write("broken.csv", std::string(kHeader) + "\r\n1,\"a,,,,,,\r\n");
   const std::pair<std::vector<std::string>, std::string> cases[] = {
       {{"import", "ITEMS", Path("bad_header.csv")},

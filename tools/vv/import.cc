@@ -59,19 +59,22 @@ bool MapHeader(const TableInfo& table, const std::vector<std::string>& header,
   columns->assign(header.size(), std::string::npos);
   bool any = false;
   for (std::size_t c = 0; c < header.size(); ++c) {
-    if (header[c] == kRecordNumberColumn) continue;
+    // Blanks around a name are no part of it.
+    std::string name = header[c];
+    name.erase(0, name.find_first_not_of(' '));
+    name.erase(name.find_last_not_of(' ') + 1);
+    if (name == kRecordNumberColumn) continue;
     for (std::size_t f = 0; f < table.fields.size(); ++f) {
-      if (SameName(header[c], table.fields[f].name)) (*columns)[c] = f;
+      if (SameName(name, table.fields[f].name)) (*columns)[c] = f;
     }
     const std::string where = file + " line 1, column " + std::to_string(c + 1) + ": ";
     if ((*columns)[c] == std::string::npos) {
-      ReportError(host::kErrTextFormat,
-                  where + "\"" + header[c] + "\" is no field of " + table.name);
+      ReportError(host::kErrTextFormat, where + "\"" + name + "\" is no field of " + table.name);
       return false;
     }
     for (std::size_t before = 0; before < c; ++before) {
       if ((*columns)[before] == (*columns)[c]) {
-        ReportError(host::kErrTextFormat, where + "field " + header[c] + " is named twice");
+        ReportError(host::kErrTextFormat, where + "field " + name + " is named twice");
         return false;
       }
     }
