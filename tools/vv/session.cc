@@ -44,8 +44,11 @@ Session::Session(const std::string& dir) : dir_(dir), host_(std::make_unique<hos
 Session::~Session() {
   host_->tables().CloseAll();
   if (driver_) {
-    // Ends the driver's logins (they close the dictionary files) before the
-    // library goes.
+    // Ends the driver's logins (they close the dictionary files), then the
+    // driver, before the library goes. A login stays after a failed open
+    // (no table closes to log it out), and ending the driver does not end
+    // logins: the empty server name logs out of every server.
+    driver_->table()->btrLogout("");
     driver_->table()->btrDeinitialize();
     driver_.reset();
   }
