@@ -129,6 +129,9 @@ inline constexpr int32_t kDdfFirstNonFieldType = 22;
 inline constexpr uint8_t kDdfTableTrueNull = 0x40;
 // Xe$Flags: the column may be null.
 inline constexpr uint16_t kDdfFieldNullable = 0x0004;
+// Xe$Flags: a long-variable column that holds binary data (host type BINARY
+// rather than TEXT).
+inline constexpr uint16_t kDdfFieldBinary = 0x1000;
 
 // Xi$Flags from the Btrieve key flags of a segment. The dictionary numbers
 // some flags differently (collating sequence 0x04, case-insensitive 0x20);

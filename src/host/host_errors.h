@@ -45,6 +45,8 @@ enum HostError : int16_t {
   kErrFileDelete = 4413,       // a file cannot be deleted; the path
   kErrBadDefinition = 4414,    // a native table definition that is not valid
   kErrFieldType = 4415,        // a value of a kind the field cannot hold
+  kErrTextFormat = 4416,       // a text file (CSV) that breaks its format; where
+  kErrValueNotKept = 4417,     // a value a field would keep otherwise than given
   kErrInternal = 4499,         // an unexpected failure inside the host
 };
 

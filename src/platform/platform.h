@@ -200,6 +200,9 @@ std::optional<std::string> GetEnv(std::string_view name);
 bool SetEnv(std::string_view name, std::string_view value);
 bool UnsetEnv(std::string_view name);
 int ProcessId();
+// Whether the process's standard error goes to a terminal (a console on
+// Windows), so that a tool may draw progress there.
+bool StandardErrorIsTerminal();
 
 // A child process, for tests that kill a writer at random moments.
 class Process {

@@ -16,6 +16,8 @@ enum OptionBit : unsigned {
   kOptFrom = 1u << 2,
   kOptLimit = 1u << 3,
   kOptCsv = 1u << 4,
+  kOptKeepGoing = 1u << 5,
+  kOptBatch = 1u << 6,
 };
 
 struct CommandEntry {
@@ -35,6 +37,9 @@ constexpr CommandEntry kCommands[] = {
     {"tables", Command::kTables, 0, 0, kOptData},
     {"describe", Command::kDescribe, 1, 1, kOptData},
     {"dump", Command::kDump, 1, 1, kOptData | kOptIndex | kOptFrom | kOptLimit | kOptCsv},
+    {"import", Command::kImport, 2, 2, kOptData | kOptKeepGoing | kOptBatch},
+    {"export", Command::kExport, 2, 2, kOptData | kOptIndex},
+    {"check", Command::kCheck, 1, 1, kOptData},
     {"demo", Command::kDemo, 0, 1, 0},
 };
 
@@ -45,9 +50,15 @@ struct OptionEntry {
 };
 
 constexpr OptionEntry kOptions[] = {
-    {"--data", kOptData, true},   {"--index", kOptIndex, true}, {"--from", kOptFrom, true},
-    {"--limit", kOptLimit, true}, {"--csv", kOptCsv, false},
+    {"--data", kOptData, true},   {"--index", kOptIndex, true},
+    {"--from", kOptFrom, true},   {"--limit", kOptLimit, true},
+    {"--csv", kOptCsv, false},    {"--keep-going", kOptKeepGoing, false},
+    {"--batch", kOptBatch, true},
 };
+
+// Rows per import transaction: at most this many, so that a transaction's
+// locks and the engine's memory for it stay bounded.
+constexpr int64_t kMaxBatch = 100000;
 
 // A whole decimal number in [low, high].
 bool ParseNumber(std::string_view text, int64_t low, int64_t high, int64_t* out) {
@@ -88,6 +99,17 @@ bool SetOption(const OptionEntry& option, const std::string& value, CommandLine*
       return true;
     case kOptCsv:
       out->csv = true;
+      return true;
+    case kOptKeepGoing:
+      out->keepGoing = true;
+      return true;
+    case kOptBatch:
+      if (!ParseNumber(value, 1, kMaxBatch, &number)) {
+        *error = "--batch needs a number of rows from 1 to " + std::to_string(kMaxBatch) +
+                 ", not \"" + value + "\"";
+        return false;
+      }
+      out->batch = number;
       return true;
   }
   return false;
@@ -150,9 +172,9 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* out, st
   out->command = command->command;
   if (out->operands.size() < command->minOperands) {
     *error = std::string(command->name) + " needs " +
-             (command->command == Command::kDescribe || command->command == Command::kDump
-                  ? "a table name"
-                  : "more operands");
+             (command->maxOperands == 2   ? "a table name and a file name"
+              : command->minOperands == 1 ? "a table name"
+                                          : "more operands");
     return false;
   }
   if (out->operands.size() > command->maxOperands) {
@@ -190,12 +212,22 @@ const char* UsageText() {
          "      --from VALUE  start at the first record whose first key field is >= VALUE\n"
          "      --limit N     at most N records\n"
          "      --csv         comma-separated values instead of aligned columns\n"
+         "  import TABLE FILE.csv  add the rows of a CSV file (a header row of field\n"
+         "                    names) to the table; a bad row stops the import and\n"
+         "                    leaves the table as it was\n"
+         "      --keep-going  skip bad rows (each one reported) and import the rest\n"
+         "      --batch N     rows per transaction (default 500)\n"
+         "  export TABLE FILE.csv  write the records to a CSV file, a header row first\n"
+         "      --index N     in the order of host index N (default as dump)\n"
+         "  check TABLE       walk every index and the physical order of the table's\n"
+         "                    Btrieve file and report where they disagree\n"
          "  demo [DIR]        build a sample database and walk through finds, saves,\n"
          "                    updates and deletes (DIR: keep it there; default: a\n"
          "                    temporary directory removed at the end)\n"
          "  help              this text\n"
          "The data directory is --data DIR (-d DIR), else $VV_DATA, else the current\n"
-         "directory. Dates are written YYYY-MM-DD.\n";
+         "directory. Dates are written YYYY-MM-DD, numbers with the host's decimal\n"
+         "separator, binary data as hex digits.\n";
 }
 
 }  // namespace vv::tools

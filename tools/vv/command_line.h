@@ -25,16 +25,28 @@ enum ExitCode : int {
 // The environment variable naming the data directory when --data is not given.
 inline constexpr const char* kDataEnvironment = "VV_DATA";
 
-enum class Command { kHelp, kInit, kTables, kDescribe, kDump, kDemo };
+enum class Command {
+  kHelp,
+  kInit,
+  kTables,
+  kDescribe,
+  kDump,
+  kImport,
+  kExport,
+  kCheck,
+  kDemo,
+};
 
 struct CommandLine {
   Command command = Command::kHelp;
   std::vector<std::string> operands;
   std::optional<std::string> data;  // --data DIR
-  std::optional<int32_t> index;     // --index N (dump): the host index to walk
+  std::optional<int32_t> index;     // --index N (dump, export): the host index to walk
   std::optional<std::string> from;  // --from VALUE (dump): start at this key value
   std::optional<int64_t> limit;     // --limit N (dump): at most N records
   bool csv = false;                 // --csv (dump)
+  bool keepGoing = false;           // --keep-going (import): skip bad rows
+  std::optional<int64_t> batch;     // --batch N (import): rows per transaction
 };
 
 // Parses the arguments after the program name; false with *error set on a

@@ -17,6 +17,13 @@ int TablesCommand(const CommandLine& line);
 int DescribeCommand(const CommandLine& line);
 // vv dump TABLE: the records along an index.
 int DumpCommand(const CommandLine& line);
+// vv import TABLE FILE.csv: the rows of a CSV file added to the table.
+int ImportCommand(const CommandLine& line);
+// vv export TABLE FILE.csv: the records written to a CSV file.
+int ExportCommand(const CommandLine& line);
+// vv check TABLE: the indexes and the physical order of the table's file
+// compared.
+int CheckCommand(const CommandLine& line);
 // vv demo [DIR]: a sample database and a walk through what the driver does.
 int DemoCommand(const CommandLine& line);
 

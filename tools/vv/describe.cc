@@ -14,6 +14,7 @@
 #include "veverave/host_services.h"
 #include "vv/commands.h"
 #include "vv/dictionary.h"
+#include "vv/records.h"
 #include "vv/session.h"
 #include "vv/text_grid.h"
 #include "vv/values.h"
@@ -23,29 +24,15 @@ namespace {
 
 using Align = TextGrid::Align;
 
-// Asks the driver for the host type and length of every field. Empty when
-// it gave them all, else why not.
-std::string HostTypesFromDriver(Session& session, TableInfo* table) {
+// The host types of the fields as the driver gives them. Empty when it gave
+// them all, else why not.
+std::string HostTypesOfTable(Session& session, TableInfo* table) {
   if (!session.LoadDriver()) return session.TakeError();
   const int32_t handle = session.Open(table->name);
   if (handle == 0) return "the driver could not open the table: " + session.TakeError();
-  host::Host& host = session.host();
-  for (FieldInfo& field : table->fields) {
-    host.ClearError();
-    const int32_t type = host.Attribute(handle, VV_ATTR_FIELD_TYPE, field.number);
-    const int32_t length =
-        host.error() == 0 ? host.Attribute(handle, VV_ATTR_FIELD_LENGTH, field.number) : 0;
-    if (host.error() != 0) {
-      const std::string why = session.TakeError();
-      for (FieldInfo& f : table->fields) f.hostType = kHostTypeUnknown;
-      session.tables().Close(handle);
-      return "the driver did not give the fields' attributes: " + why;
-    }
-    field.hostType = type;
-    field.hostLength = length;
-  }
+  const std::string why = HostTypesFromDriver(session, handle, table);
   session.tables().Close(handle);
-  return "";
+  return why;
 }
 
 // Host type and length columns only when the driver gave them.
@@ -143,7 +130,7 @@ int DescribeCommand(const CommandLine& line) {
   const TableInfo* found = dictionary.Require(line.operands[0]);
   if (found == nullptr) return session.Fail();
   TableInfo table = *found;
-  const std::string noHostTypes = HostTypesFromDriver(session, &table);
+  const std::string noHostTypes = HostTypesOfTable(session, &table);
 
   std::printf("Table %s (id %u), file %s\n", table.name.c_str(), static_cast<unsigned>(table.id),
               table.location.c_str());

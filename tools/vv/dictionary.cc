@@ -15,6 +15,8 @@ namespace vv::tools {
 namespace {
 
 constexpr std::string_view kDdfPathKeyword = "DDF_PATH";
+constexpr std::string_view kBtrPathKeyword = "BTR_PATH";
+constexpr std::string_view kOwnerKeyword = "OWNER";
 
 bool SameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -93,20 +95,52 @@ std::string SettingsPath(const std::string& dir) {
   return platform::JoinPath(parts);
 }
 
-std::string DictionaryDirectory(const std::string& dir) {
+std::vector<std::string> SettingValues(const std::string& dir, std::string_view keyword) {
+  std::vector<std::string> values;
   const std::string settings = SettingsPath(dir);
-  if (!platform::FileExists(settings)) return dir;
+  if (!platform::FileExists(settings)) return values;
   std::unique_ptr<host::TextFileReader> reader = host::TextFileReader::Open(settings);
-  if (!reader) return dir;
-  std::string found;
+  if (!reader) return values;
   for (host::TextLine line = reader->Next(); !line.keyword.empty(); line = reader->Next()) {
-    if (!SameName(line.keyword, kDdfPathKeyword)) continue;
+    if (!SameName(line.keyword, keyword)) continue;
     // The driver's value ends at a ';' or '^'; an empty value changes nothing.
     std::string value = line.value.substr(0, line.value.find_first_of(";^"));
     value.erase(value.find_last_not_of(' ') + 1);
-    if (!value.empty()) found = value;
+    if (!value.empty()) values.push_back(value);
   }
-  return found.empty() ? dir : found;
+  return values;
+}
+
+std::string DictionaryDirectory(const std::string& dir) {
+  const std::vector<std::string> paths = SettingValues(dir, kDdfPathKeyword);
+  return paths.empty() ? dir : paths.back();
+}
+
+std::string TableFilePath(const std::string& dir, const TableInfo& table) {
+  platform::PathParts parts = platform::SplitPath(table.location);
+  if (!parts.drive.empty() || !parts.dir.empty()) return table.location;
+  const std::vector<std::string> btrPath = SettingValues(dir, kBtrPathKeyword);
+  if (!btrPath.empty()) {
+    const platform::PathParts where = platform::SplitPath(btrPath.back() + "/");
+    parts.drive = where.drive;
+    parts.dir = where.dir;
+    return platform::JoinPath(parts);
+  }
+  parts.dir = dir;
+  const std::string inData = platform::JoinPath(parts);
+  return platform::FileExists(inData) ? inData : table.location;
+}
+
+std::vector<std::string> OwnerNames(const std::string& dir) {
+  std::vector<std::string> names = SettingValues(dir, kOwnerKeyword);
+  for (std::string& name : names) {
+    // Surrounding quotes of either kind are dropped.
+    if (name.size() >= 2 && (name[0] == '"' || name[0] == '\'') && name.back() == name[0]) {
+      name = name.substr(1, name.size() - 2);
+    }
+  }
+  names.push_back("");
+  return names;
 }
 
 bool Dictionary::Read(const std::string& dir) {

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "veverave/driver.h"
@@ -88,6 +89,22 @@ class Dictionary {
 // DDF_PATH in dir's settings file VEVERAVE.INT (relative paths taken from
 // dir), else dir.
 std::string DictionaryDirectory(const std::string& dir);
+
+// The values of a keyword in dir's settings file, in the order of its lines
+// (each value as the driver takes it: up to a ';' or '^', without trailing
+// blanks; empty values left out).
+std::vector<std::string> SettingValues(const std::string& dir, std::string_view keyword);
+
+// The path of a table's Btrieve file as the driver finds it from the
+// dictionary and the settings file: Xf$Loc as it is when it names a drive
+// or directory, else in the directory BTR_PATH names, else in the data
+// directory dir when it is there, else Xf$Loc as it is. (A table's INT file
+// may name another file; that is the driver's to read.)
+std::string TableFilePath(const std::string& dir, const TableInfo& table);
+
+// The Btrieve owner names the driver tries, in turn: the OWNER names of the
+// settings file, then the empty name.
+std::vector<std::string> OwnerNames(const std::string& dir);
 
 // The driver's settings file, and its path in a data directory.
 inline constexpr const char* kSettingsFile = VV_DRIVER_NAME ".INT";

@@ -11,6 +11,7 @@
 #include "host/host_errors.h"
 #include "veverave/host_services.h"
 #include "vv/commands.h"
+#include "vv/csv.h"
 #include "vv/dictionary.h"
 #include "vv/records.h"
 #include "vv/session.h"
@@ -25,32 +26,13 @@ constexpr std::size_t kBlockRows = 1000;
 // Widest cell of aligned output.
 constexpr std::size_t kCellWidth = 40;
 
-std::string Hex(const std::string& bytes) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  std::string text;
-  for (char c : bytes) {
-    text += kDigits[static_cast<unsigned char>(c) >> 4];
-    text += kDigits[static_cast<unsigned char>(c) & 0xF];
-  }
-  return text;
-}
-
-std::string CsvCell(const std::string& value) {
-  const bool quote = value.find_first_of(",\"\r\n") != std::string::npos ||
-                     (!value.empty() && (value.front() == ' ' || value.back() == ' '));
-  if (!quote) return value;
-  std::string text = "\"";
-  for (char c : value) text += c == '"' ? std::string("\"\"") : std::string(1, c);
-  return text + "\"";
-}
-
 // Writes records as they come.
 class RecordWriter {
  public:
   RecordWriter(const TableInfo& table, bool csv) : table_(table), csv_(csv), grid_(Columns(table)) {
     if (csv_) {
       std::string header = "#";
-      for (const FieldInfo& f : table_.fields) header += "," + CsvCell(f.name);
+      for (const FieldInfo& f : table_.fields) header += "," + CsvField(f.name);
       std::printf("%s\n", header.c_str());
     }
   }
@@ -58,11 +40,11 @@ class RecordWriter {
   // values: the record number, then the fields.
   void Add(std::vector<std::string> values) {
     for (std::size_t i = 1; i < values.size(); ++i) {
-      if (KindOf(table_.fields[i - 1]) == ValueKind::kBinary) values[i] = Hex(values[i]);
+      if (KindOf(table_.fields[i - 1]) == ValueKind::kBinary) values[i] = HexText(values[i]);
     }
     if (csv_) {
       std::string line;
-      for (std::size_t i = 0; i < values.size(); ++i) line += (i ? "," : "") + CsvCell(values[i]);
+      for (std::size_t i = 0; i < values.size(); ++i) line += (i ? "," : "") + CsvField(values[i]);
       std::printf("%s\n", line.c_str());
       return;
     }

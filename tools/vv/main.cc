@@ -41,6 +41,12 @@ int main(int argc, char** argv) {
       return vv::tools::DescribeCommand(line);
     case Command::kDump:
       return vv::tools::DumpCommand(line);
+    case Command::kImport:
+      return vv::tools::ImportCommand(line);
+    case Command::kExport:
+      return vv::tools::ExportCommand(line);
+    case Command::kCheck:
+      return vv::tools::CheckCommand(line);
     case Command::kDemo:
       return vv::tools::DemoCommand(line);
   }

@@ -16,6 +16,24 @@ constexpr int32_t kFillHigh = 2;
 
 }  // namespace
 
+std::string HostTypesFromDriver(Session& session, int32_t handle, TableInfo* table) {
+  host::Host& host = session.host();
+  for (FieldInfo& field : table->fields) {
+    host.ClearError();
+    const int32_t type = host.Attribute(handle, VV_ATTR_FIELD_TYPE, field.number);
+    const int32_t length =
+        host.error() == 0 ? host.Attribute(handle, VV_ATTR_FIELD_LENGTH, field.number) : 0;
+    if (host.error() != 0) {
+      const std::string why = session.TakeError();
+      for (FieldInfo& f : table->fields) f.hostType = kHostTypeUnknown;
+      return "the driver did not give the fields' attributes: " + why;
+    }
+    field.hostType = type;
+    field.hostLength = length;
+  }
+  return "";
+}
+
 bool EndOfIndex(int16_t error) {
   return error == VV_HOST_ERR_BEGINNING_OF_FILE || error == VV_HOST_ERR_END_OF_FILE;
 }

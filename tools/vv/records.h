@@ -13,6 +13,12 @@
 
 namespace vv::tools {
 
+// Asks the driver for the host type and length of every field of the table
+// open under handle (field attributes). Empty when it gave them all, else
+// why not; the fields then keep kHostTypeUnknown, and their values go by
+// their Btrieve types (values.h).
+std::string HostTypesFromDriver(Session& session, int32_t handle, TableInfo* table);
+
 // True for the errors of a find that ran off an end of its index (41, 42).
 bool EndOfIndex(int16_t error);
 

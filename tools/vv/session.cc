@@ -15,6 +15,22 @@ namespace {
 // and numbers and dates take a few dozen characters.
 constexpr std::size_t kFieldTextMax = 65536 + 64;
 
+// Anchors the lookup of the directory this program is in.
+const int kModuleAnchor = 0;
+
+// The driver beside this program (the build tree, Windows), else in the
+// library directory of an installed tree.
+std::string DriverPath() {
+  const std::string dir = platform::ModuleDirectory(&kModuleAnchor);
+  const std::string beside = dir + platform::SharedLibraryName("veverave");
+#ifdef VV_BIN_TO_LIB
+  const std::string installed =
+      dir + VV_BIN_TO_LIB + platform::kPathSeparator + platform::SharedLibraryName("veverave");
+  if (!platform::FileExists(beside) && platform::FileExists(installed)) return installed;
+#endif
+  return beside;
+}
+
 }  // namespace
 
 int16_t ReportError(int16_t number, const std::string& text) {
@@ -28,8 +44,11 @@ Session::Session(const std::string& dir) : dir_(dir), host_(std::make_unique<hos
 Session::~Session() {
   host_->tables().CloseAll();
   if (driver_) {
-    // Ends the driver's logins (they close the dictionary files) before the
-    // library goes.
+    // Ends the driver's logins (they close the dictionary files), then the
+    // driver, before the library goes. A login stays after a failed open
+    // (no table closes to log it out), and ending the driver does not end
+    // logins: the empty server name logs out of every server.
+    driver_->table()->btrLogout("");
     driver_->table()->btrDeinitialize();
     driver_.reset();
   }
@@ -44,7 +63,7 @@ bool Session::CheckDirectory() {
 
 bool Session::LoadDriver() {
   std::string why;
-  driver_ = host::DriverLibrary::Load(*host_, "", &why);
+  driver_ = host::DriverLibrary::Load(*host_, DriverPath(), &why);
   if (!driver_) {
     ReportError(host::kErrCannotOpen, "the driver cannot be loaded: " + why);
     return false;

@@ -1,6 +1,7 @@
 #include "vv/values.h"
 
 #include "veverave/btrieve.h"
+#include "veverave/ddf_layout.h"
 #include "veverave/host_services.h"
 #include "vv/day_number.h"
 #include "vvbutil/btrieve_names.h"
@@ -20,6 +21,35 @@ std::string Trimmed(const std::string& text, bool left) {
 }
 
 }  // namespace
+
+std::string HexText(std::string_view bytes) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string text;
+  text.reserve(bytes.size() * 2);
+  for (char c : bytes) {
+    text += kDigits[static_cast<unsigned char>(c) >> 4];
+    text += kDigits[static_cast<unsigned char>(c) & 0xF];
+  }
+  return text;
+}
+
+bool ParseHex(std::string_view text, std::string* bytes) {
+  const auto digit = [](char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+  };
+  if (text.size() % 2 != 0) return false;
+  bytes->clear();
+  for (std::size_t i = 0; i < text.size(); i += 2) {
+    const int high = digit(text[i]);
+    const int low = digit(text[i + 1]);
+    if (high < 0 || low < 0) return false;
+    bytes->push_back(static_cast<char>(high * 16 + low));
+  }
+  return true;
+}
 
 bool ParseWholeNumber(std::string_view text, int64_t* out) {
   if (text.empty() || text.size() > 12) return false;
@@ -56,8 +86,9 @@ ValueKind KindOf(const FieldInfo& field) {
     case BTR_TYPE_ZSTRING:
       return field.size > kAsciiMax ? ValueKind::kLongText : ValueKind::kText;
     case BTR_TYPE_NOTE:
-    case BTR_TYPE_LONGVAR:
       return ValueKind::kLongText;
+    case BTR_TYPE_LONGVAR:
+      return (field.ddfFlags & kDdfFieldBinary) != 0 ? ValueKind::kBinary : ValueKind::kLongText;
     case BTR_TYPE_LVAR:
       return ValueKind::kBinary;
     case BTR_TYPE_DATE:

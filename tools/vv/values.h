@@ -23,6 +23,11 @@ ValueKind KindOf(const FieldInfo& field);
 // A value as the driver gave it, made ready to show.
 std::string ShowValue(const FieldInfo& field, const std::string& raw);
 
+// Binary data as hex digits (two lower-case digits a byte), and back (digits
+// in either case; false for an odd count or a non-digit).
+std::string HexText(std::string_view bytes);
+bool ParseHex(std::string_view text, std::string* bytes);
+
 // A whole decimal number of at most 12 characters, with an optional '-'.
 bool ParseWholeNumber(std::string_view text, int64_t* out);
 

@@ -18,7 +18,9 @@ constexpr CommandInfo kCommands[] = {
     {"-load", Command::kLoad, 2, 2, true},          {"-save", Command::kSave, 2, 3, true},
     {"-sindex", Command::kSindex, 2, 3, true},      {"-drop", Command::kDrop, 2, 2, true},
     {"-setowner", Command::kSetOwner, 3, 3, false}, {"-clrowner", Command::kClrOwner, 2, 2, false},
-    {"-ver", Command::kVer, 0, 0, false},
+    {"-ver", Command::kVer, 0, 0, false},           {"-check", Command::kCheck, 1, 1, true},
+    {"-copy", Command::kCopy, 2, 2, true},          {"-clone", Command::kClone, 2, 2, true},
+    {"-recover", Command::kRecover, 2, 2, true},
 };
 
 // Highest key number a file can have.
@@ -65,6 +67,13 @@ const char* UsageText() {
          "  -setowner FILE OWNER LEVEL           set the owner name (LEVEL 0-3)\n"
          "  -clrowner FILE OWNER                 clear the owner name\n"
          "  -ver                                 report the versions\n"
+         "  -check FILE [/Oowner]                walk every key and the physical order and\n"
+         "                                       report where they disagree (exit 1)\n"
+         "  -copy FILE OTHERFILE [/Oowner]       insert the records of FILE into OTHERFILE\n"
+         "  -clone NEWFILE FILE [/Oowner]        create NEWFILE with FILE's definition and\n"
+         "                                       no records\n"
+         "  -recover FILE SEQFILE [/Oowner]      write every record that can still be read\n"
+         "                                       to a sequential file\n"
          "exit codes: 0 success, 1 partial, 2 incomplete, 3 usage\n";
 }
 
@@ -141,6 +150,11 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* out, st
       }
       break;
     }
+    case Command::kCopy:
+    case Command::kClone:
+    case Command::kRecover:
+      out->other = rest[1];
+      break;
     case Command::kSetOwner:
     case Command::kClrOwner:
       out->owner = rest[1];

@@ -18,12 +18,26 @@ enum ExitCode : int {
   kExitUsage = 3,       // the command line is wrong
 };
 
-enum class Command { kStat, kCreate, kLoad, kSave, kSindex, kDrop, kSetOwner, kClrOwner, kVer };
+enum class Command {
+  kStat,
+  kCreate,
+  kLoad,
+  kSave,
+  kSindex,
+  kDrop,
+  kSetOwner,
+  kClrOwner,
+  kVer,
+  kCheck,
+  kCopy,
+  kClone,
+  kRecover,
+};
 
 struct CommandLine {
   Command command = Command::kVer;
   std::string file;             // the Btrieve file
-  std::string other;            // description or sequential file
+  std::string other;            // description, sequential or other Btrieve file
   std::string owner;            // /O, or the owner of -setowner / -clrowner
   std::optional<int> key;       // -save (-1 = physical order), -sindex, -drop
   std::optional<bool> replace;  // -create Y|N

@@ -14,6 +14,9 @@
 
 namespace vv::butil {
 
+// "1 record", "2 records".
+std::string RecordCount(uint64_t n);
+
 // Prints "vvbutil: <message>" to err and returns kExitIncomplete.
 int Fail(std::FILE* err, std::string_view message);
 
@@ -27,8 +30,33 @@ int16_t StatFile(OpenFile& file, StatInfo* info, std::string* error);
 // Opens command.file with command.owner, reporting a failure; true when open.
 bool OpenForCommand(OpenFile& file, const CommandLine& command, int8_t mode, std::FILE* err);
 
+// Inserts records into an open file; the first failures are reported on err
+// one by one ("insert of record N"), the rest counted by Finish().
+class Inserter {
+ public:
+  Inserter(OpenFile& file, std::FILE* err) : file_(file), err_(err) {}
+  // number names the record in a failure report. The engine may write the
+  // record (an autoincrement value), so it is taken by reference.
+  void Insert(std::string& record, uint64_t number);
+  void Finish();
+  uint64_t inserted() const { return inserted_; }
+  uint64_t failed() const { return failed_; }
+  // 0 when every record was read and inserted, 1 when some were, else 2.
+  int ExitCode(bool readAll) const;
+
+ private:
+  OpenFile& file_;
+  std::FILE* err_;
+  uint64_t inserted_ = 0;
+  uint64_t failed_ = 0;
+};
+
 int RunLoad(const CommandLine& command, Client& client, std::FILE* out, std::FILE* err);
 int RunSave(const CommandLine& command, Client& client, std::FILE* out, std::FILE* err);
+int RunCheck(const CommandLine& command, Client& client, std::FILE* out, std::FILE* err);
+int RunCopy(const CommandLine& command, Client& client, std::FILE* out, std::FILE* err);
+int RunClone(const CommandLine& command, Client& client, std::FILE* out, std::FILE* err);
+int RunRecover(const CommandLine& command, Client& client, std::FILE* out, std::FILE* err);
 
 }  // namespace vv::butil
 

@@ -190,6 +190,10 @@ int Ver(Client& client, std::FILE* out, std::FILE* err) {
 
 }  // namespace
 
+std::string RecordCount(uint64_t n) {
+  return std::to_string(n) + (n == 1 ? " record" : " records");
+}
+
 int Fail(std::FILE* err, std::string_view message) {
   std::fprintf(err, "vvbutil: %.*s\n", static_cast<int>(message.size()), message.data());
   return kExitIncomplete;
@@ -248,6 +252,14 @@ int RunCommand(const CommandLine& command, BtrCallIdFn call, std::FILE* out, std
       return Owner(command, client, out, err);
     case Command::kVer:
       return Ver(client, out, err);
+    case Command::kCheck:
+      return RunCheck(command, client, out, err);
+    case Command::kCopy:
+      return RunCopy(command, client, out, err);
+    case Command::kClone:
+      return RunClone(command, client, out, err);
+    case Command::kRecover:
+      return RunRecover(command, client, out, err);
   }
   return Fail(err, "unknown command");
 }

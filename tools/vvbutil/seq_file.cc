@@ -101,4 +101,22 @@ void AppendSeqRecord(std::string_view record, std::string* out) {
   out->append("\r\n");
 }
 
+namespace {
+
+// Written to the file whenever this much is pending.
+constexpr std::size_t kWriteChunk = 256 * 1024;
+
+}  // namespace
+
+bool SeqWriter::Add(std::string_view record) {
+  AppendSeqRecord(record, &pending_);
+  return pending_.size() < kWriteChunk || Flush();
+}
+
+bool SeqWriter::Flush() {
+  const bool ok = file_->Append(pending_.data(), pending_.size());
+  pending_.clear();
+  return ok;
+}
+
 }  // namespace vv::butil

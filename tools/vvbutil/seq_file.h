@@ -13,8 +13,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
+
+#include "platform/platform.h"
 
 namespace vv::butil {
 
@@ -55,6 +58,19 @@ class SeqReader {
 
 // Appends one record in the sequential format to out.
 void AppendSeqRecord(std::string_view record, std::string* out);
+
+// Writes records to a sequential file in chunks.
+class SeqWriter {
+ public:
+  explicit SeqWriter(std::unique_ptr<platform::File> file) : file_(std::move(file)) {}
+  // False when a write failed.
+  bool Add(std::string_view record);
+  bool Flush();
+
+ private:
+  std::unique_ptr<platform::File> file_;
+  std::string pending_;
+};
 
 }  // namespace vv::butil
 

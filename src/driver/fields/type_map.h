@@ -12,12 +12,13 @@
 #include <cstdint>
 
 #include "driver/tables/open_file.h"
+#include "veverave/ddf_layout.h"
 #include "veverave/host_services.h"
 
 namespace vv::driver {
 
 // Xe$Flags bit of a long-variable field that holds binary data.
-inline constexpr uint16_t kDdfFieldBinary = 0x1000;
+using ::vv::kDdfFieldBinary;
 
 // Host type names by code (HostType), the words of INT files and reports;
 // kHostTypeCount names, then an empty entry.

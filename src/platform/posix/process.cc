@@ -83,6 +83,10 @@ bool UnsetEnv(std::string_view name) {
   return unsetenv(std::string(name).c_str()) == 0;
 }
 
+bool StandardErrorIsTerminal() {
+  return isatty(STDERR_FILENO) == 1;
+}
+
 int ProcessId() {
   return static_cast<int>(getpid());
 }

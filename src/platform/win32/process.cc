@@ -106,6 +106,11 @@ bool UnsetEnv(std::string_view name) {
          GetLastError() == ERROR_ENVVAR_NOT_FOUND;
 }
 
+bool StandardErrorIsTerminal() {
+  DWORD mode = 0;
+  return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+}
+
 int ProcessId() {
   return static_cast<int>(GetCurrentProcessId());
 }
