@@ -28,8 +28,9 @@ Session::Session(const std::string& dir) : dir_(dir), host_(std::make_unique<hos
 Session::~Session() {
   host_->tables().CloseAll();
   if (driver_) {
-    // Ends the driver's logins (they close the dictionary files) before the
-    // library goes.
+    // Ends the driver's login (it closes the dictionary files; a table that
+    // failed to open leaves it behind) and the driver before the library goes.
+    driver_->table()->btrLogout("");
     driver_->table()->btrDeinitialize();
     driver_.reset();
   }

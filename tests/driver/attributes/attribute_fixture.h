@@ -90,7 +90,8 @@ class AttributeFixture : public RestructureFixture {
                    int32_t selector = 0) {
     std::string buffer(static_cast<std::size_t>(size > 0 ? size : 1), 'x');
     if (btrAttributeGetString(h, n1, n2, attr, buffer.data(), size, selector) != 0) {
-      return "error " + TakeError();
+      // A failed getter leaves the buffer empty.
+      return "error " + TakeError() + (buffer[0] == '\0' ? "" : " (buffer not emptied)");
     }
     return buffer.c_str();
   }

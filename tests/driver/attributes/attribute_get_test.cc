@@ -78,10 +78,6 @@ TEST_F(AttributeGetTest, TextsFollowTheDefinition) {
   EXPECT_EQ(Text(h, 132, 0, 0, 8), "error 4101 MV_FILE_DRIVER");
   EXPECT_EQ(Text(h, 140, 0, 0, 3), "error 4101 MV_FILE_REVISION");
   EXPECT_EQ(Text(h, 120, 0, 0, 4), "error 4101 MV_FILE_PHYSICAL_NAME");
-  char buffer[4] = "abc";
-  EXPECT_EQ(btrAttributeGetString(h, 0, 0, 132, buffer, 4, 0), 4101);
-  EXPECT_STREQ(buffer, "");
-  host_.ClearError();
 }
 
 TEST_F(AttributeGetTest, RecordStateFollowsTheBuffer) {
