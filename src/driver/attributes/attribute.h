@@ -44,6 +44,10 @@
 
 namespace vv::driver {
 
+// The selector with which a getter on a positive handle reads the table's
+// restructure record.
+inline constexpr int32_t kAttrSelectorRestructure = 1;
+
 // One attribute call.
 struct AttrCall {
   int32_t hFile;

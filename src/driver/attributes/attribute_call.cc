@@ -26,9 +26,6 @@ constexpr FamilyRange kFamilies[] = {
     {401, 499, &mvbtrAttrSegmentFamily},
 };
 
-// The selector of a getter that asks for the restructure record.
-constexpr int32_t kSelectorRestructure = 1;
-
 const AttrFamily* FamilyOf(int32_t attr) {
   for (const FamilyRange& range : kFamilies) {
     if (attr >= range.nFirst && attr <= range.nLast) return &range.family();
@@ -66,7 +63,7 @@ int16_t CallStart(AttrCall* call, Target kind) {
   if (call->hFile < 0) return 0;
   OpenFile* restructure = call->lpFile->lpNewFile;
   const bool needed = kind == Target::kStringSetter ||
-                      (kind == Target::kGetter && call->nSelector == kSelectorRestructure);
+                      (kind == Target::kGetter && call->nSelector == kAttrSelectorRestructure);
   if (kind != Target::kGetter || needed) call->lpTarget = restructure;
   if (call->lpTarget == nullptr) {
     if (needed) return mvbtrAttrFail(kErrNoRestructure);

@@ -24,9 +24,6 @@ constexpr int32_t kField0Length = 10;
 constexpr int32_t kField0Size = 4;
 constexpr const char* kField0Name = "RECNUM";
 
-// The selector with which a positive handle reads the restructure record.
-constexpr int32_t kSelectorRestructure = 1;
-
 FieldDesc& Field(AttrCall* call) {
   return call->lpTarget->lpFields[call->n1];
 }
@@ -51,7 +48,7 @@ int16_t OffsetGet(AttrCall* call, int32_t* value) {
 
 // The old number exists only in a restructure record.
 int16_t OldNumberGet(AttrCall* call, int32_t* value) {
-  if (call->hFile > 0 && call->nSelector != kSelectorRestructure) {
+  if (call->hFile > 0 && call->nSelector != kAttrSelectorRestructure) {
     return mvbtrAttrFail(kErrNoRestructure);
   }
   *value = call->n1 == 0 ? 0 : Field(call).nOldNumber;
