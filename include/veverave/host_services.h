@@ -111,19 +111,37 @@ enum VvHostAttribute {
  * 44 with a file handle; the same numbers as the driver's attribute entry
  * points). n1 is the field or index number, n2 the segment number. Attribute
  * VV_HOST_ATTR_CREATE_FORBIDDEN of a table handle means that the host forbids
- * converting that table. */
+ * converting that table. Numbers 101 to 199 describe the table, 201 to 299
+ * and 701 to 799 a field, 301 to 399 an index, 401 to 499 a segment. */
 enum VvFileAttribute {
   VV_ATTR_FILE_RECORD_STATE = 101,  /* VV_RECORD_*; set to 0 to drop the found record */
+  VV_ATTR_FILE_MODE = 102,          /* mode bits of the record operations */
+  VV_ATTR_FILE_MAX_RECORDS = 103,   /* 1 for a system file, else no limit */
   VV_ATTR_FILE_RECORDS = 104,       /* number of records */
+  VV_ATTR_FILE_HANDLE = 108,        /* the table's own handle */
   VV_ATTR_FILE_COMPRESSION = 109,   /* non-zero: data compression asked for */
   VV_ATTR_FILE_INDEXES = 110,       /* number of indexes (index 0 not counted) */
   VV_ATTR_FILE_FIELDS = 111,        /* number of fields (field 0 not counted) */
   VV_ATTR_FILE_LOGICAL_NAME = 112,  /* text, at most 20 characters */
   VV_ATTR_FILE_ROOT_NAME = 113,     /* text: the name the table is opened by */
+  VV_ATTR_FILE_CHANGED = 114,       /* 1: the record in the buffer was changed */
   VV_ATTR_FILE_DISPLAY_NAME = 119,  /* text, at most 40 characters */
   VV_ATTR_FILE_PHYSICAL_NAME = 120, /* text: the path of the table's file */
   VV_ATTR_FILE_NEXT_HANDLE = 121,   /* of handle n: the next handle in use after n, 0 = none */
+  VV_ATTR_FILE_RECORD_LENGTH = 124, /* bytes of a record in the file */
+  VV_ATTR_FILE_RESTRUCTURE_CHANGES = 125, /* VV_RESTRUCTURE_* of the open restructure */
+  VV_ATTR_FILE_EXCLUSIVE = 126,     /* 1: opened for exclusive access */
+  VV_ATTR_FILE_OWNER = 128,         /* text: the owner name of the table's file */
   VV_ATTR_FILE_SYSTEM = 129,        /* non-zero: a system file (one record) */
+  VV_ATTR_FILE_TRANSACTION_TYPE = 130, /* 0 none, 1 exclusive, 2 concurrent */
+  VV_ATTR_FILE_COMMITTED = 131,     /* 1: the last transaction was committed */
+  VV_ATTR_FILE_DRIVER = 132,        /* text: the driver's name */
+  VV_ATTR_FILE_HOST_RECORD_LENGTH = 133, /* bytes of a record as the host sees it */
+  VV_ATTR_FILE_RECNUM_FIELD = 135,  /* the field that carries the record number, 0 = none */
+  VV_ATTR_FILE_REVISION = 140,      /* text: the file version, "7.0" */
+  VV_ATTR_FILE_RELATED_COUNT = 141, /* number of fields with a related file */
+  VV_ATTR_FILE_RELATED_FIELDS = 142, /* bytes: (field, file, field) as 3 x 32 bits each */
+  VV_ATTR_FIELD_NUMBER = 201,
   VV_ATTR_FIELD_TYPE = 202,         /* VV_HOST_TYPE_* */
   VV_ATTR_FIELD_LENGTH = 203,       /* characters, or digits of a number */
   VV_ATTR_FIELD_PRECISION = 204,    /* decimal places */
@@ -132,11 +150,25 @@ enum VvFileAttribute {
   VV_ATTR_FIELD_NAME = 207,         /* text, at most 20 characters */
   VV_ATTR_FIELD_MAIN_INDEX = 208,
   VV_ATTR_FIELD_OFFSET = 209,       /* offset in the record, from 1 */
+  VV_ATTR_FIELD_OLD_NUMBER = 210,   /* in a restructure: the field's number before it */
+  VV_ATTR_FIELD_SHARES_BYTES = 211, /* 1: shares bytes with the field numbered n2 */
   VV_ATTR_FIELD_SIZE = 212,         /* bytes in the record */
+  VV_ATTR_FIELD_BTR_TYPE = 213,     /* the Btrieve type the field is stored as */
+  VV_ATTR_FIELD_NULL = 704,         /* 1: the field is null */
+  VV_ATTR_FIELD_NULL_ALLOWED = 706, /* 1: the field may be null */
   VV_ATTR_INDEX_SEGMENTS = 301,
+  VV_ATTR_INDEX_KEY_LENGTH = 305,   /* bytes of the index's key */
   VV_ATTR_SEGMENT_DESCENDING = 401, /* 1: the segment sorts descending */
   VV_ATTR_SEGMENT_IGNORE_CASE = 402,/* 1: the segment ignores case */
   VV_ATTR_SEGMENT_FIELD = 403       /* the segment's field number; 0 = record number */
+};
+
+/* What an open restructure changes (VV_ATTR_FILE_RESTRUCTURE_CHANGES). */
+enum VvRestructureChanges {
+  VV_RESTRUCTURE_NONE = 0,
+  VV_RESTRUCTURE_LAYOUT = 1,  /* the record layout: the file is rebuilt */
+  VV_RESTRUCTURE_INDEXES = 2, /* indexes only */
+  VV_RESTRUCTURE_BOTH = 3
 };
 
 /* Longest texts of the name attributes, without the terminating NUL. */

@@ -393,47 +393,59 @@ TEST_F(VvTest, TablesListsTheDictionaryOfTheDataDirectory) {
   EXPECT_NE(r.err.find("no dictionary"), std::string::npos) << r.err;
 }
 
-TEST_F(VvTest, DescribeShowsFieldsAndIndexSegments) {
+TEST_F(VvTest, DescribeShowsWhatTheDriverShowsTheHost) {
   MakeSampleParts();
   const RunResult r = Run({"-d", "data", "describe", "parts"});
   ASSERT_EQ(r.exit_code, 0) << r.err;
-  EXPECT_EQ(r.out.rfind("Table PARTS (id 1), file PARTS.BTR\n", 0), 0u) << r.out;
-  // Field lines end in Btrieve type, offset, size and decimals; host type
-  // and length stand before them when the driver gives them.
-  const auto tail = [&](const std::string& number) {
-    std::vector<std::string> words = WordsOfLine(r.out, number);
-    if (words.size() < 4) return std::vector<std::string>{};
-    return std::vector<std::string>(words.end() - 4, words.end());
-  };
-  EXPECT_EQ(WordsOfLine(r.out, "1").at(1), "NO");
-  EXPECT_EQ(tail("1"), (std::vector<std::string>{"integer", "0", "4", "0"}));
-  EXPECT_EQ(tail("2"), (std::vector<std::string>{"string", "4", "12", "0"}));
-  EXPECT_EQ(tail("3"), (std::vector<std::string>{"decimal", "16", "4", "2"}));
-  EXPECT_EQ(tail("4"), (std::vector<std::string>{"date", "20", "4", "0"}));
-  // Index lines: index, key, segment, field, offset, size, flags.
+  EXPECT_EQ(r.out.rfind("Table PARTS (id 1), file PARTS.BTR\n"
+                        "Records of 24 bytes (24 in the file), 4 records, file version 9.0\n",
+                        0),
+            0u)
+      << r.out;
+  // Fields: number, name, host type, length, decimals, offset from 1, size,
+  // main index, Btrieve type.
+  using Words = std::vector<std::string>;
+  EXPECT_EQ(WordsOfLine(r.out, "1"), (Words{"1", "NO", "BCD", "10", "0", "1", "4", "1", "integer"}));
+  EXPECT_EQ(WordsOfLine(r.out, "2"),
+            (Words{"2", "NAME", "ASCII", "12", "0", "5", "12", "2", "string"}));
+  EXPECT_EQ(WordsOfLine(r.out, "3"),
+            (Words{"3", "PRICE", "BCD", "7", "2", "17", "4", "0", "decimal"}));
+  EXPECT_EQ(WordsOfLine(r.out, "4"), (Words{"4", "ADDED", "DATE", "4", "0", "21", "4", "3", "date"}));
+  // Indexes: index, key length, segment, field, offset, size, flags; the
+  // driver keeps the key that allows duplicates unique with the record number.
   const std::vector<std::string> lines = Lines(r.out);
   const auto at =
-      std::find(lines.begin(), lines.end(),
-                "Indexes (index 0 is record-number order; index N is Btrieve key N-1):");
-  ASSERT_NE(at, lines.end()) << r.out;
-  ASSERT_GE(lines.end() - at, 6);
-  const std::string indexes = at[1] + "\n" + at[2] + "\n" + at[3] + "\n" + at[4] + "\n" + at[5];
-  EXPECT_EQ(WordsOfLine(indexes, "1"),
-            (std::vector<std::string>{"1", "0", "1", "NO", "0", "4", "unique"}));
-  EXPECT_EQ(WordsOfLine(indexes, "2"),
-            (std::vector<std::string>{"2", "1", "1", "NAME", "4", "12", "duplicates",
-                                      "case-insensitive"}));
-  EXPECT_EQ(WordsOfLine(indexes, "3"),
-            (std::vector<std::string>{"3", "2", "1", "ADDED", "20", "4", "unique", "descending"}));
-  EXPECT_NE(at[5].find(" 2  NO "), std::string::npos) << at[5];
-  // Where host types come from is said either way.
-  EXPECT_TRUE(r.out.find("host types and lengths from the driver") != std::string::npos ||
-              r.out.find("Host types are not shown: ") != std::string::npos)
-      << r.out;
+      std::find(lines.begin(), lines.end(), "Indexes (index 0 is record-number order):");
+  ASSERT_GE(lines.end() - at, 7) << r.out;
+  EXPECT_EQ(WordsOfLine(at[1], "index"), (Words{"index", "key", "length", "segment", "field",
+                                                "offset", "size", "flags"}));
+  EXPECT_EQ(WordsOfLine(at[2], "1"), (Words{"1", "4", "1", "NO", "1", "4", "unique"}));
+  EXPECT_EQ(WordsOfLine(at[3], "2"),
+            (Words{"2", "16", "1", "NAME", "5", "12", "duplicates", "case-insensitive"}));
+  EXPECT_EQ(WordsOfLine(at[4], "2"), (Words{"2", "RECNUM", "-", "4"}));
+  EXPECT_EQ(WordsOfLine(at[5], "3"),
+            (Words{"3", "8", "1", "ADDED", "21", "4", "unique", "descending"}));
+  EXPECT_EQ(WordsOfLine(at[6], "2"), (Words{"2", "NO", "1", "4"}));
+  EXPECT_NE(r.out.find("As the driver shows it"), std::string::npos) << r.out;
 
   const RunResult bins = Run({"-d", "data", "describe", "BINS"});
   ASSERT_EQ(bins.exit_code, 0) << bins.err;
   EXPECT_NE(bins.out.find("Indexes: none besides index 0"), std::string::npos) << bins.out;
+}
+
+// When the driver cannot open the table, describe shows the dictionary and
+// says why.
+TEST_F(VvTest, DescribeFallsBackToTheDictionary) {
+  MakeSampleParts();
+  platform::DeleteFile(Path("data") + platform::kPathSeparator + "PARTS.BTR");
+  const RunResult r = Run({"-d", "data", "describe", "PARTS"});
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(WordsOfLine(r.out, "3"),
+            (std::vector<std::string>{"3", "PRICE", "-", "-", "2", "17", "4", "-", "decimal"}));
+  EXPECT_NE(r.out.find("the driver's view is not shown: the driver could not open the table: "
+                       "error 75: "),
+            std::string::npos)
+      << r.out;
 }
 
 TEST_F(VvTest, DumpWalksAnIndexAsColumnsOrCsv) {

@@ -21,7 +21,6 @@ int16_t NotBuiltWithHandle(const char* name, int32_t hFile) {
 }  // namespace vv::driver
 
 using vv::driver::GuardStatus;
-using vv::driver::GuardValue;
 using vv::driver::NotBuiltWithHandle;
 
 #define VV_NOT_BUILT_HANDLE(name, params, ...)                                  \
@@ -33,15 +32,5 @@ extern "C" {
 
 VV_NOT_BUILT_HANDLE(btrFileDeleteAllRecords, (int32_t hFile))
 VV_NOT_BUILT_HANDLE(btrFileDelete, (int32_t hFile))
-VV_NOT_BUILT_HANDLE(btrAttributeGetString, (int32_t hFile, int32_t, int32_t, int32_t, char*, int32_t, int32_t))
-VV_NOT_BUILT_HANDLE(btrAttributeSetNumeric, (int32_t hFile, int32_t, int32_t, int32_t, int32_t, int32_t))
-VV_NOT_BUILT_HANDLE(btrAttributeSetString, (int32_t hFile, int32_t, int32_t, int32_t, const char*, int32_t))
-
-int32_t VV_CALL btrAttributeGetNumeric(int32_t hFile, int32_t, int32_t, int32_t, int32_t) {
-  return GuardValue<int32_t>("btrAttributeGetNumeric", 0, [&] {
-    NotBuiltWithHandle("btrAttributeGetNumeric", hFile);
-    return 0;
-  });
-}
 
 }  // extern "C"

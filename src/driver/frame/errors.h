@@ -28,13 +28,16 @@ enum DriverError : int16_t {
                               // number out of range; the entry point
   kErrFieldNotIndexed = 79,   // a find names a field without a main index; the field name
   kErrFileClose = 80,         // the Btrieve close of a table failed; "BTR:%d"
+  kErrBadAttributeValue = 4097,  // an attribute value not allowed; none, or the reason
   kErrServerNotLoggedIn = 4099,
+  kErrBadIndexNumber = 4099,  // the host's number for an index or segment number out of range
   kErrBufferTooSmall = 4101,
   kErrRestructureOpen = 4104,  // the table has a restructure open already
   kErrLockTimeout = 4106,
   kErrNoRestructure = 4110,  // no restructure record where one is needed; the entry point
   kErrFileDelete = 4118,  // delete failed for another reason; the path
   kErrFileRename = 4120,  // rename failed or a path missing; the old path
+  kErrPhysicalNameFixed = 4120,  // the file name of an existing table set as an attribute
   kErrUnlockedUpdate = 4155,  // update outside a transaction, unlocked updates off; the table
   kErrIncompatibleMode = 4177,  // the Btrieve file is open elsewhere in a mode that excludes
                                 // this open; "<open name>:<path>, BTR:<status>"
@@ -42,6 +45,7 @@ enum DriverError : int16_t {
   kErrIndexUndefined = 4262,  // a find on an index without segments or Btrieve key
   kErrIntKeyword = 4277,  // a keyword an INT file may not hold; "<open name>: <keyword>"
   kErrLoginFileDetached = 4282,  // a login's open table no longer belongs to its handle
+  kErrNotSupported = 4285,  // an attribute the driver does not offer, in strict mode
 
   // A Btrieve failure is reported as this base plus the Btrieve status.
   kErrBtrieveBase = 21000,
@@ -58,9 +62,13 @@ enum DriverError : int16_t {
   kErrUnknownDriverFunction = 20491,  // btrDriver: "Function: %d"
   kErrIntHostType = 20501,    // INT file: unknown host type name; ", field %ld: %s."
   kErrLogicalRange = 20503,    // LOGICAL value outside 0..255
+  kErrRecnumFieldRange = 20505,  // record-number field attribute beyond the fields
   kErrTypePair = 20506,        // host type and Btrieve type do not go together
   kErrLengthFixedDate = 20507,  // length of a DATE, TIME, CURRENCY or TIMESTAMP field set
   kErrLengthFixed = 20508,     // length of a field of another fixed-size type set
+  kErrFieldNameTaken = 20509,  // another field has the name already
+  kErrNotOverlap = 20510,      // an offset set on a field that is not an OVERLAP field
+  kErrOverlapOffset = 20511,   // an OVERLAP field's offset outside the record
   kErrIndexRange = 20512,      // index number out of range; "mvbtrIndexDelete", "SegmentDelete"
   kErrSegmentRange = 20513,    // segment number out of range; "SegmentDelete"
   kErrOwnerTooLong = 20515,
@@ -68,6 +76,7 @@ enum DriverError : int16_t {
   kErrOwnerAccessMode = 20517,
   kErrFileAccessDenied = 20518,  // delete: access denied; the path
   kErrFileNotFound = 20519,      // delete: no such file; the path
+  kErrFieldNameCut = 20520,      // a field name cut to 20 characters; the cut name
   kErrTempName = 20522,          // no free temporary name in 1000 tries
   kErrAcsNotFound = 20523,
   kErrAcsUpperNotFound = 20524,
@@ -79,6 +88,7 @@ enum DriverError : int16_t {
   kErrTransactionType = 20531,
   kErrTransactionTypeInTransaction = 20532,
   kErrSettingsKeyword = 20535,
+  kErrDateLength = 20536,     // the host length of a DATE field set
   kErrNoRecnumField = 20537,  // no MORVANTA_RECNUM_ONE/_TWO field; the table name
   kErrCacheCreate = 20538,    // a structure cache file cannot be created; its path
   kErrCacheWrite = 20539,     // writing a structure cache file failed; its path
@@ -97,7 +107,8 @@ enum DriverError : int16_t {
                                // INT file; its path
   kErrCacheMissing = 20557,    // no structure cache file; its path
   kErrCharacterSet = 20558,
-  kErrLogOpen = 20559,  // the log file cannot be opened; its path
+  kErrLogOpen = 20559,
+  kErrTextTimestampLength = 20560,  // the host length of text stored as a TIMESTAMP set  // the log file cannot be opened; its path
   kErrComp3Sign = 20562,       // packed decimal with a foreign positive sign nibble
   kErrNoTableId = 20563,       // no free Xf$Id left; "(ddfFileWrite)"
   kErrNoColumnIds = 20564,     // no free run of Xe$Id left; "(ddfFileWrite)"
