@@ -91,7 +91,7 @@ bool CheckCsvValue(Session& session, int32_t handle, const FieldInfo& field,
 
 bool Overlays(const TableInfo& table, std::size_t i) {
   const FieldInfo& f = table.fields[i];
-  if (f.hostType != kHostTypeUnknown) return f.hostType == VV_HOST_TYPE_OVERLAP;
+  if (f.hostType == VV_HOST_TYPE_OVERLAP) return true;
   for (std::size_t j = 0; j < i; ++j) {
     const FieldInfo& g = table.fields[j];
     if (f.offset < g.offset + g.size && g.offset < f.offset + f.size) return true;

@@ -31,8 +31,8 @@ bool CheckCsvValue(Session& session, int32_t handle, const FieldInfo& field,
                    const std::string& text);
 
 // Whether field i of the table overlays the bytes of others: host type
-// OVERLAP, or, while the driver gives no host types, a field whose bytes
-// meet those of a field before it. Import puts such fields first, so that
+// OVERLAP, or a field whose bytes meet those of a field before it (a table
+// whose dictionary does not mark its overlays still has them). Import puts such fields first, so that
 // the fields that own the bytes have the last word, and checks them last,
 // so that a value one of those fields cannot keep is blamed on that field.
 bool Overlays(const TableInfo& table, std::size_t i);
